@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/HttpRequest.h"
+#include "core/HttpResponse.h"
+
+#include <curl/curl.h>
+
+namespace zov {
+namespace network {
+
+// One libcurl easy handle set up for one request, with the buffers it writes into.
+// Created on the requesting thread, driven by the curl worker thread.
+class CurlTransfer
+{
+public:
+    CurlTransfer(const HttpRequest& request, const QByteArray& caBundle);
+    ~CurlTransfer();
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+    CURL* handle() const { return m_easy; }
+    HttpResponse response(CURLcode code) const;
+
+private:
+    void setMethod(const HttpRequest& request);
+    void setHeaders(const HttpRequest& request);
+    void setTrust(const QByteArray& caBundle);
+    QString describeFailure(CURLcode code) const;
+    static size_t onData(char* data, size_t size, size_t count, void* self);
+
+    CURL* m_easy = nullptr;
+    curl_slist* m_headers = nullptr;
+    QByteArray m_received;
+    int m_timeMs = 0;
+    char m_error[CURL_ERROR_SIZE] = {};
+};
+
+} // namespace network
+} // namespace zov

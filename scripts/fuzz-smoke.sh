@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each one briefly.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+fuzz_build=$ROOT_DIR/build-fuzz
+cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF >/dev/null
+cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage
+seconds=${ZOV_FUZZ_SECONDS:-15}
+work=$(mktemp -d)
+cp -r "$ROOT_DIR/fuzz/corpus/remoteconfig" "$work/remoteconfig"
+mkdir -p "$work/logmessage"
+"$fuzz_build/fuzz/fuzz_remoteconfig" -max_total_time="$seconds" "$work/remoteconfig"
+"$fuzz_build/fuzz/fuzz_logmessage" -max_total_time="$seconds" -max_len=70000 "$work/logmessage"
+rm -rf "$work"
+echo "Fuzzing smoke run: ok"

@@ -1,0 +1,67 @@
+#include "service/ControlApi.h"
+
+#include "service/FaultInjector.h"
+#include "service/JsonReply.h"
+#include "service/RequestStats.h"
+
+#include <QString>
+
+namespace zovservice {
+
+namespace {
+
+// Long enough for any client timeout, short enough not to hold a server thread for good.
+constexpr int maximumDelayMs = 600000;
+
+} // namespace
+
+ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats)
+    : m_faults(faults)
+    , m_stats(stats)
+{ }
+
+void ControlApi::registerRoutes(httplib::Server& server)
+{
+    server.Post(
+        "/control/faults", [this](const httplib::Request& request, httplib::Response& response) {
+            handleFaults(request, response);
+        });
+    server.Get(
+        "/control/stats", [this](const httplib::Request& request, httplib::Response& response) {
+            handleStats(request, response);
+        });
+}
+
+void ControlApi::handleFaults(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    if (!body) {
+        JsonReply::sendError(response, 400, "the body must be a JSON object");
+        return;
+    }
+    const int count = body->value(QStringLiteral("count")).toInt(-1);
+    const std::optional<FaultMode> mode
+        = FaultInjector::modeFromName(body->value(QStringLiteral("mode")).toString().toStdString());
+    const int delayMs = body->value(QStringLiteral("delayMs")).toInt(0);
+    if (count < 0 || !mode || delayMs < 0 || delayMs > maximumDelayMs) {
+        JsonReply::sendError(response, 400,
+            "expected {\"count\":N,\"mode\":\"error500|slow|nonjson|close\","
+            "\"delayMs\":MS}");
+        return;
+    }
+    m_faults.arm(count, *mode, delayMs);
+    JsonReply::send(response, 200,
+        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+}
+
+void ControlApi::handleStats(const httplib::Request& request, httplib::Response& response) const
+{
+    if (!request.has_param("path")) {
+        JsonReply::sendError(response, 400, "the query needs a path");
+        return;
+    }
+    const int count = m_stats.count(request.get_param_value("path"));
+    JsonReply::send(response, 200, { { QStringLiteral("count"), count } });
+}
+
+} // namespace zovservice

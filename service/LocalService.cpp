@@ -1,0 +1,155 @@
+#include "service/LocalService.h"
+
+#include "service/ApiRouter.h"
+#include "service/ConfigApi.h"
+#include "service/JsonReply.h"
+
+#include <sys/socket.h>
+
+#include <chrono>
+
+namespace zovservice {
+
+namespace {
+
+// Enough for any JSON body or note image a client sends; more is refused, not buffered.
+constexpr size_t maximumBodyBytes = 16 * 1024 * 1024;
+
+// Clients parse every API answer as JSON, errors from cpp-httplib itself included.
+httplib::Server::HandlerResponse answerErrorAsJson(
+    const httplib::Request&, httplib::Response& response)
+{
+    if (!response.body.empty())
+        return httplib::Server::HandlerResponse::Unhandled;
+    JsonReply::sendError(
+        response, response.status, "HTTP error " + std::to_string(response.status));
+    return httplib::Server::HandlerResponse::Handled;
+}
+
+// cpp-httplib's default also sets SO_REUSEPORT, which would let a second service share
+// a port that is already in use instead of failing to start.
+void reuseAddressOnly(socket_t socket)
+{
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
+// cpp-httplib's stop() is a no-op until the listening loop has begun, so a stop that
+// came right after start would leave that loop running for good.
+bool waitUntilRunning(const httplib::Server& server)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!server.is_running()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+} // namespace
+
+LocalService::LocalService(ServiceOptions options)
+    : m_options(std::move(options))
+    , m_certificates(m_options.stateFolder)
+    , m_control(m_faults, m_stats)
+{ }
+
+LocalService::~LocalService()
+{
+    stop();
+}
+
+bool LocalService::start(std::string& error)
+{
+    if (!m_certificates.ensure(error))
+        return false;
+    m_api = std::make_unique<httplib::SSLServer>(
+        m_certificates.certificateFile().c_str(), m_certificates.keyFile().c_str());
+    if (!m_api->is_valid()) {
+        error = "cannot set up TLS with " + m_certificates.certificateFile();
+        return false;
+    }
+    if (!bind(*m_api, m_options.httpsPort, m_apiPort)
+        || !bind(m_web, m_options.httpPort, m_webPort)) {
+        error = "cannot listen on " + m_options.host;
+        return false;
+    }
+    if (m_options.failNext > 0)
+        m_faults.arm(m_options.failNext, m_options.fault, m_options.delayMs);
+    if (!setUpWeb()) {
+        error = "cannot serve files from " + m_options.wwwFolder;
+        return false;
+    }
+    setUpApi();
+    m_apiThread = std::thread([this] { m_api->listen_after_bind(); });
+    m_webThread = std::thread([this] { m_web.listen_after_bind(); });
+    if (!waitUntilRunning(*m_api) || !waitUntilRunning(m_web)) {
+        error = "the servers did not start";
+        return false;
+    }
+    return true;
+}
+
+void LocalService::stop()
+{
+    if (m_api)
+        m_api->stop();
+    m_web.stop();
+    if (m_apiThread.joinable())
+        m_apiThread.join();
+    if (m_webThread.joinable())
+        m_webThread.join();
+}
+
+std::string LocalService::apiUrl() const
+{
+    return "https://" + m_options.host + ":" + std::to_string(m_apiPort);
+}
+
+std::string LocalService::webUrl() const
+{
+    return "http://" + m_options.host + ":" + std::to_string(m_webPort);
+}
+
+bool LocalService::bind(httplib::Server& server, int requestedPort, int& boundPort) const
+{
+    server.set_socket_options(reuseAddressOnly);
+    if (requestedPort == 0) {
+        boundPort = server.bind_to_any_port(m_options.host);
+        return boundPort > 0;
+    }
+    boundPort = requestedPort;
+    return server.bind_to_port(m_options.host, requestedPort);
+}
+
+void LocalService::setUpApi()
+{
+    m_api->set_payload_max_length(maximumBodyBytes);
+    m_api->set_error_handler(httplib::Server::HandlerWithResponse(answerErrorAsJson));
+    m_api->set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            JsonReply::sendError(response, 500, "internal error");
+        });
+    m_control.registerRoutes(*m_api);
+    ApiRouter router(*m_api, m_faults, m_stats);
+    m_config = std::make_unique<ConfigApi>(m_options.host, m_apiPort, m_webPort);
+    m_config->registerRoutes(router);
+    router.addFallback();
+}
+
+bool LocalService::setUpWeb()
+{
+    m_web.set_payload_max_length(maximumBodyBytes);
+    // cpp-httplib names no charset; the pages are Chinese and must not be guessed at.
+    m_web.set_file_extension_and_mimetype_mapping("html", "text/html; charset=utf-8");
+    m_web.set_file_extension_and_mimetype_mapping("css", "text/css; charset=utf-8");
+    m_web.set_file_extension_and_mimetype_mapping("js", "text/javascript; charset=utf-8");
+    m_web.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        m_stats.record(request.path);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    return m_web.set_mount_point("/", m_options.wwwFolder);
+}
+
+} // namespace zovservice

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "service/CertificateStore.h"
+#include "service/ControlApi.h"
+#include "service/FaultInjector.h"
+#include "service/RequestStats.h"
+#include "service/ServiceOptions.h"
+
+#include <httplib.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace zovservice {
+
+class ConfigApi;
+
+// The stand-in service: the APIs on an HTTPS server, pages and files on a plain HTTP
+// one, each listening on its own thread.
+class LocalService
+{
+public:
+    explicit LocalService(ServiceOptions options);
+    ~LocalService();
+
+    // Binds both ports and starts answering; on failure says why in error.
+    bool start(std::string& error);
+    void stop();
+
+    std::string apiUrl() const;
+    std::string webUrl() const;
+    std::string caFile() const { return m_certificates.certificateFile(); }
+
+private:
+    bool bind(httplib::Server& server, int requestedPort, int& boundPort) const;
+    void setUpApi();
+    bool setUpWeb();
+
+    ServiceOptions m_options;
+    CertificateStore m_certificates;
+    FaultInjector m_faults;
+    RequestStats m_stats;
+    ControlApi m_control;
+    std::unique_ptr<ConfigApi> m_config;
+    std::unique_ptr<httplib::SSLServer> m_api;
+    httplib::Server m_web;
+    int m_apiPort = 0;
+    int m_webPort = 0;
+    std::thread m_apiThread;
+    std::thread m_webThread;
+};
+
+} // namespace zovservice

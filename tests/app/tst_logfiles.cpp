@@ -1,0 +1,162 @@
+#include "app/Context.h"
+#include "app/LogFiles.h"
+#include "app/LogHandleThead.h"
+#include "app/Settings.h"
+#include "core/ZovLog.h"
+
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+class LogFilesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void longMessageIsSplitIntoPieces_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QList<int>>("pieces");
+        QTest::newRow("empty") << 0 << QList<int> { 0 };
+        QTest::newRow("exactly one piece") << 20480 << QList<int> { 20480 };
+        QTest::newRow("one byte over") << 20481 << QList<int> { 20480, 1 };
+        QTest::newRow("fifty thousand") << 50000 << QList<int> { 20480, 20480, 9040 };
+    }
+
+    void longMessageIsSplitIntoPieces()
+    {
+        QFETCH(int, length);
+        QFETCH(QList<int>, pieces);
+        const QList<QByteArray> split = splitLogMessage(QByteArray(length, 'x'));
+        QList<int> sizes;
+        for (const QByteArray& piece : split)
+            sizes.append(piece.size());
+        QCOMPARE(sizes, pieces);
+    }
+
+    void lineCarriesLevelAndLosesQuotes_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("debug") << int(QtDebugMsg) << QByteArray("Debug: say hi now");
+        QTest::newRow("info") << int(QtInfoMsg) << QByteArray("Info: say hi now");
+        QTest::newRow("warning") << int(QtWarningMsg) << QByteArray("Warning: say hi now");
+        QTest::newRow("critical") << int(QtCriticalMsg) << QByteArray("Critical: say hi now");
+        QTest::newRow("fatal") << int(QtFatalMsg) << QByteArray("Fatal: say hi now");
+    }
+
+    void lineCarriesLevelAndLosesQuotes()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(formatLogLine(QtMsgType(type), "say \"hi\" now"), expected);
+    }
+
+    void fullPieceIsCutToTheBuffer()
+    {
+        const QByteArray line = formatLogLine(QtDebugMsg, QByteArray(kLogPieceSize, 'x'));
+        QCOMPARE(line.size(), kLogPieceSize - 1);
+        QVERIFY(line.startsWith("Debug: xxx"));
+    }
+
+    void noiseIsDropped_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("libpng") << "libpng warning: iCCP: known incorrect sRGB profile" << true;
+        QTest::newRow("style") << "selectedTextBackgroundColor is deprecated" << true;
+        QTest::newRow("not at start") << "note: libpng warning: x" << false;
+        QTest::newRow("case matters") << "LIBPNG WARNING: x" << false;
+        QTest::newRow("normal") << "Application is running." << false;
+    }
+
+    void noiseIsDropped()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, dropped);
+        QCOMPARE(isDroppedLogMessage(message), dropped);
+    }
+
+    void oldLogsAreRemovedAfterAWeek_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<bool>("survives");
+        const QString eightDaysOld = QStringLiteral("student_2026_11_25_10_00_00.txt");
+        QTest::newRow("8 days") << eightDaysOld << QDate(2026, 12, 3) << false;
+        QTest::newRow("7 days") << eightDaysOld << QDate(2026, 12, 2) << true;
+        QTest::newRow("today") << "student_2026_12_02_23_59_59.txt" << QDate(2026, 12, 2) << true;
+        QTest::newRow("no underscore") << "notes.txt" << QDate(2026, 12, 2) << false;
+        QTest::newRow("no date") << "student_today.txt" << QDate(2026, 12, 2) << false;
+        QTest::newRow("other suffix")
+            << "student_2026_11_01_10_00_00.log" << QDate(2026, 12, 2) << true;
+    }
+
+    void oldLogsAreRemovedAfterAWeek()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QDate, today);
+        QFETCH(bool, survives);
+        TestEnvironment env;
+        const QString path = env.temp() + QLatin1Char('/') + fileName;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        LogHandleThead::removeOldLogs(env.temp(), today);
+        QCOMPARE(QFile::exists(path), survives);
+    }
+
+    void cleanupThreadRunsOnItsOwn()
+    {
+        TestEnvironment env;
+        const QString stale = env.temp() + QStringLiteral("/student_2001_01_01_00_00_00.txt");
+        QFile file(stale);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        LogHandleThead thread(env.temp());
+        thread.start();
+        QVERIFY(thread.wait(10000));
+        QVERIFY(!QFile::exists(stale));
+    }
+
+    // Runs last: it points the process-wide log writer at a file.
+    void messagesReachThisRunsLogFile()
+    {
+        TestEnvironment env;
+        env.apply();
+        QString dataFolder;
+        QVERIFY(getHomeDir(dataFolder));
+        qInstallMessageHandler(messageHandler);
+        qDebug() << "logged before the file exists";
+
+        QString logDir;
+        QVERIFY(createLogFile(logDir));
+        QCOMPARE(logDir, env.home() + QStringLiteral("/zov_qm_student/logs"));
+        const QString name = Context::instance()->data().logFileName;
+        QVERIFY(QRegularExpression(QStringLiteral("^student_\\d{4}(_\\d\\d){5}\\.txt$"))
+                    .match(name)
+                    .hasMatch());
+
+        qWarning() << "a \"quoted\" warning";
+        qDebug() << "libpng warning: hidden";
+        qDebug().noquote() << QString(50000, QLatin1Char('y'));
+        qInstallMessageHandler(nullptr);
+        zov::log::ZovLog::getInstance()->flush();
+
+        QFile log(logDir + QLatin1Char('/') + name);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.contains("Debug: logged before the file exists"));
+        QVERIFY(text.contains("Warning: a quoted warning"));
+        QVERIFY(!text.contains("libpng"));
+        QVERIFY(text.contains("Create log path:"));
+        QCOMPARE(text.count(QByteArray(100, 'y')) > 0, true);
+        QCOMPARE(text.count("Debug: yyyy"), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(LogFilesTest)
+#include "tst_logfiles.moc"

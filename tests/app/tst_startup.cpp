@@ -1,0 +1,184 @@
+#include "LocalService.h"
+#include "StagedProgram.h"
+#include "TestEnvironment.h"
+#include "XdoTool.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 60000;
+
+// The text of this run's log file, or empty while there is none.
+QByteArray logText(const TestEnvironment& env)
+{
+    const QDir logs(env.dataFolder() + QStringLiteral("/logs"));
+    const QStringList files = logs.entryList({ QStringLiteral("student_*.txt") }, QDir::Files);
+    if (files.isEmpty())
+        return QByteArray();
+    QFile file(logs.filePath(files.last()));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+bool waitForLog(const TestEnvironment& env, const QByteArray& text, int timeoutMs = kStartTimeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (logText(env).contains(text))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QByteArray trackText(const TestEnvironment& env)
+{
+    QFile file(env.dataFolder() + QStringLiteral("/track/track_events.jsonl"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+} // namespace
+
+// Runs the staged program against the local service, the way a student starts it.
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_service.start()); }
+
+    void init()
+    {
+        m_env.reset(new TestEnvironment);
+        m_program.reset(new StagedProgram);
+        QVERIFY(m_program->isValid());
+        m_service.injectFaults(0, QStringLiteral("error500"));
+    }
+
+    void cleanup()
+    {
+        m_program.reset();
+        m_env.reset();
+    }
+
+    void startsIntoTheMainWindowAndLogsEachStep()
+    {
+        startProgram();
+        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        const QByteArray log = logText(*m_env);
+        for (const char* line : { "Create log path:", "[Application][requestInfo] https://",
+                 "onGetConfigResult", "[QM] Application::update ==> start", "STATE_NO_EXIST",
+                 "[QM] Application::update ==> end", "[QM] clear old version files <-- end",
+                 "/pages/login.html" })
+            QVERIFY2(log.contains(line), line);
+        QVERIFY(log.indexOf("onGetConfigResult") < log.indexOf("[QM] Application::update"));
+        QVERIFY(log.indexOf("STATE_NO_EXIST") < log.indexOf("clear old version files"));
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+    }
+
+    void secondInstanceShowsItsBoxAndExitsWithTwo()
+    {
+        startProgram();
+        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+
+        StagedProgram second;
+        second.start(clientEnvironment());
+        const QString box = XdoTool::waitForVisibleWindow(second.pid(), kStartTimeoutMs);
+        QVERIFY(!box.isEmpty());
+        QVERIFY(!second.waitForExit(500));
+        QVERIFY(XdoTool::pressKey(box, QStringLiteral("Return")));
+        QVERIFY(second.waitForExit(10000));
+        QCOMPARE(second.exitCode(), 2);
+        QCOMPARE(m_program->process().state(), QProcess::Running);
+    }
+
+    void refusedConfigurationRetryExitsWithFour()
+    {
+        QVERIFY(m_service.injectFaults(1000, QStringLiteral("error500")));
+        startProgram();
+        const QString box = XdoTool::waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
+        QVERIFY(!box.isEmpty());
+        QVERIFY(XdoTool::pressKey(box, QStringLiteral("Escape")));
+        QVERIFY(m_program->waitForExit(10000));
+        QCOMPARE(m_program->exitCode(), 4);
+        QVERIFY(logText(*m_env).contains("Get config failed."));
+    }
+
+    void twoRetriedFailuresThenSuccessReachTheMainWindow()
+    {
+        QVERIFY(m_service.injectFaults(2, QStringLiteral("close")));
+        startProgram();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const QString box = XdoTool::waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
+            QVERIFY(!box.isEmpty());
+            QVERIFY(XdoTool::pressKey(box, QStringLiteral("Return")));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !XdoTool::visibleWindows(m_program->pid()).contains(box), 10000);
+        }
+        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        QCOMPARE(logText(*m_env).count("[Application][requestInfo]"), 3);
+    }
+
+    void unwritableLogFolderExitsWithOne()
+    {
+        // A file where the log folder belongs cannot be written into, even by root.
+        QVERIFY(QDir().mkpath(m_env->dataFolder()));
+        QFile blocker(m_env->dataFolder() + QStringLiteral("/logs"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        startProgram();
+        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
+        QCOMPARE(m_program->exitCode(), 1);
+    }
+
+    void olderVersionFoldersAreRemovedNewerSurvive()
+    {
+        QDir launcher(m_program->launcherDir());
+        for (const char* folder : { "1.6.6.9", "1.5.0.0", "1.6.7.1", "1.6.7", "Tools" })
+            QVERIFY(launcher.mkpath(QString::fromLatin1(folder) + QStringLiteral("/res")));
+        startProgram();
+        QVERIFY(waitForLog(*m_env, "[QM] clear old version files <-- end"));
+        QVERIFY(!launcher.exists(QStringLiteral("1.6.6.9")));
+        QVERIFY(!launcher.exists(QStringLiteral("1.5.0.0")));
+        for (const char* folder : { "1.6.7.1", "1.6.7", "Tools", "1.6.7.0" })
+            QVERIFY2(launcher.exists(QString::fromLatin1(folder)), folder);
+    }
+
+    void clickOnNamedButtonIsTrackedOnce()
+    {
+        startProgram();
+        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        const QString window = XdoTool::waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
+        QVERIFY(!window.isEmpty());
+        // The about button sits third from the right in the 48-pixel title bar.
+        QVERIFY(XdoTool::click(window, 1176, 24));
+        QTRY_VERIFY_WITH_TIMEOUT(trackText(*m_env).contains("aboutBtn"), 15000);
+        QTest::qWait(500);
+        QCOMPARE(trackText(*m_env).count("aboutBtn"), 1);
+    }
+
+private:
+    QProcessEnvironment clientEnvironment() const
+    {
+        QProcessEnvironment env = m_env->environment();
+        m_service.applyClientEnvironment(env);
+        return env;
+    }
+
+    void startProgram() { m_program->start(clientEnvironment()); }
+
+    LocalService m_service;
+    QScopedPointer<TestEnvironment> m_env;
+    QScopedPointer<StagedProgram> m_program;
+};
+
+QTEST_GUILESS_MAIN(StartupTest)
+#include "tst_startup.moc"

@@ -1,0 +1,52 @@
+#include "HttpExchange.h"
+
+#include "LocalService.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+
+HttpExchange::HttpExchange(const LocalService& service, bool trustService)
+    : m_service(service)
+    , m_ssl(trustService ? service.sslConfiguration() : QSslConfiguration::defaultConfiguration())
+{ }
+
+HttpResult HttpExchange::get(const QUrl& url) const
+{
+    return send(url, nullptr);
+}
+
+HttpResult HttpExchange::post(const QUrl& url, const QByteArray& body) const
+{
+    return send(url, &body);
+}
+
+HttpResult HttpExchange::postApi(const QString& path, const QByteArray& body) const
+{
+    QUrl url = m_service.apiBaseUrl();
+    url.setPath(path);
+    return post(url, body);
+}
+
+HttpResult HttpExchange::send(const QUrl& url, const QByteArray* body) const
+{
+    QNetworkRequest request(url);
+    request.setSslConfiguration(m_ssl);
+    request.setTransferTimeout(m_transferTimeoutMs);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+
+    // The reply belongs to the manager and goes with it.
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = body ? manager.post(request, *body) : manager.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    HttpResult result;
+    result.error = reply->error();
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.contentType = reply->rawHeader(QByteArrayLiteral("Content-Type"));
+    if (reply->isOpen())
+        result.body = reply->readAll();
+    return result;
+}

@@ -1,0 +1,181 @@
+#include "LocalService.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslCertificate>
+#include <QTimer>
+#include <QUrlQuery>
+
+namespace {
+
+constexpr int startTimeoutMs = 20000;
+constexpr int controlTimeoutMs = 10000;
+constexpr int stopTimeoutMs = 10000;
+
+int portOf(const QString& url)
+{
+    return QUrl(url).port();
+}
+
+} // namespace
+
+LocalService::LocalService()
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+LocalService::~LocalService()
+{
+    stop();
+}
+
+bool LocalService::start(const QStringList& extraArguments)
+{
+    stop();
+    if (!m_state.isValid())
+        return false;
+    QStringList arguments { QStringLiteral("--https-port"), QStringLiteral("0"),
+        QStringLiteral("--http-port"), QStringLiteral("0"), QStringLiteral("--state"),
+        m_state.path() };
+    arguments += extraArguments;
+    m_process.start(QStringLiteral(ZOV_SERVICE_EXECUTABLE), arguments);
+    if (!m_process.waitForStarted(startTimeoutMs))
+        return false;
+    if (readAnnouncement())
+        return true;
+    stop();
+    return false;
+}
+
+bool LocalService::readAnnouncement()
+{
+    const QDeadlineTimer deadline(startTimeoutMs);
+    while (!deadline.hasExpired()) {
+        while (m_process.canReadLine()) {
+            const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+            if (line == QLatin1String("READY"))
+                return m_httpsPort > 0 && m_httpPort > 0 && !m_caFile.isEmpty();
+            takeAnnouncedValue(line);
+        }
+        if (m_process.state() != QProcess::Running)
+            return false;
+        m_process.waitForReadyRead(int(deadline.remainingTime()));
+    }
+    return false;
+}
+
+void LocalService::takeAnnouncedValue(const QString& line)
+{
+    const QString value = line.section(QLatin1Char(' '), 1);
+    if (line.startsWith(QLatin1String("API ")))
+        m_httpsPort = portOf(value);
+    else if (line.startsWith(QLatin1String("WEB ")))
+        m_httpPort = portOf(value);
+    else if (line.startsWith(QLatin1String("CA ")))
+        m_caFile = value;
+}
+
+void LocalService::stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(stopTimeoutMs)) {
+            m_process.kill();
+            m_process.waitForFinished(stopTimeoutMs);
+        }
+    }
+    m_httpsPort = 0;
+    m_httpPort = 0;
+    m_caFile.clear();
+}
+
+QString LocalService::apiHostPort() const
+{
+    return QStringLiteral("127.0.0.1:") + QString::number(m_httpsPort);
+}
+
+QUrl LocalService::apiBaseUrl() const
+{
+    return QUrl(QStringLiteral("https://") + apiHostPort());
+}
+
+QUrl LocalService::webBaseUrl() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:") + QString::number(m_httpPort));
+}
+
+QString LocalService::caFile() const
+{
+    return m_caFile;
+}
+
+QString LocalService::stateFolder() const
+{
+    return m_state.path();
+}
+
+void LocalService::applyClientEnvironment(QProcessEnvironment& environment) const
+{
+    environment.insert(QStringLiteral("ZOV_API_HOST"), apiHostPort());
+    environment.insert(QStringLiteral("ZOV_EXTRA_CA_FILE"), m_caFile);
+}
+
+void LocalService::applyClientEnvironment() const
+{
+    qputenv("ZOV_API_HOST", apiHostPort().toUtf8());
+    qputenv("ZOV_EXTRA_CA_FILE", QFile::encodeName(m_caFile));
+}
+
+QSslConfiguration LocalService::sslConfiguration() const
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    QList<QSslCertificate> authorities = configuration.caCertificates();
+    authorities += QSslCertificate::fromPath(m_caFile);
+    configuration.setCaCertificates(authorities);
+    return configuration;
+}
+
+bool LocalService::injectFaults(int count, const QString& mode, int delayMs)
+{
+    const QJsonObject request { { QStringLiteral("count"), count },
+        { QStringLiteral("mode"), mode }, { QStringLiteral("delayMs"), delayMs } };
+    return !control(QStringLiteral("/control/faults"), {},
+        QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
+int LocalService::requestCount(const QString& path)
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("path"), path);
+    const QJsonObject reply = control(QStringLiteral("/control/stats"), query, {});
+    return reply.value(QStringLiteral("count")).toInt(-1);
+}
+
+QJsonObject LocalService::control(
+    const QString& path, const QUrlQuery& query, const QByteArray& postBody) const
+{
+    QUrl url = apiBaseUrl();
+    url.setPath(path);
+    url.setQuery(query);
+    QNetworkRequest request(url);
+    request.setSslConfiguration(sslConfiguration());
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    request.setTransferTimeout(controlTimeoutMs);
+
+    // The reply belongs to the manager and goes with it.
+    QNetworkAccessManager manager;
+    QNetworkReply* reply
+        = postBody.isEmpty() ? manager.get(request) : manager.post(request, postBody);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (reply->error() != QNetworkReply::NoError)
+        return {};
+    return QJsonDocument::fromJson(reply->readAll()).object();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSslConfiguration>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
+
+// Runs the local stand-in service (service/) for one test: HTTPS APIs and plain HTTP
+// pages on free loopback ports, with a private state folder. Stopped on destruction.
+class LocalService
+{
+public:
+    LocalService();
+    ~LocalService();
+
+    // Starts the service and waits until it reports that it is ready.
+    bool start(const QStringList& extraArguments = {});
+    void stop();
+
+    // "127.0.0.1:<https port>": the value of ZOV_API_HOST for the client.
+    QString apiHostPort() const;
+    QUrl apiBaseUrl() const;
+    // Base of the plain HTTP pages and files, "http://127.0.0.1:<port>".
+    QUrl webBaseUrl() const;
+    // PEM file the client must trust: the value of ZOV_EXTRA_CA_FILE.
+    QString caFile() const;
+    QString stateFolder() const;
+
+    // Points a child process (or this one) at the service.
+    void applyClientEnvironment(QProcessEnvironment& environment) const;
+    void applyClientEnvironment() const;
+    // The default TLS configuration plus the service's certificate, for Qt clients.
+    QSslConfiguration sslConfiguration() const;
+
+    // The next count requests to the API answer with the given fault:
+    // "error500", "slow" (delayMs before answering), "nonjson" or "close". Qt's network
+    // access resends a request up to three times when its connection closes without an
+    // answer: a QNetworkAccessManager client only sees "close" when four are armed.
+    bool injectFaults(int count, const QString& mode, int delayMs = 0);
+    // How many requests the service has answered on a path since it started.
+    int requestCount(const QString& path);
+
+private:
+    bool readAnnouncement();
+    void takeAnnouncedValue(const QString& line);
+    // Calls a control endpoint (a GET when postBody is empty); the reply's JSON object,
+    // empty when the call failed.
+    QJsonObject control(
+        const QString& path, const QUrlQuery& query, const QByteArray& postBody) const;
+
+    QTemporaryDir m_state;
+    QProcess m_process;
+    int m_httpsPort = 0;
+    int m_httpPort = 0;
+    QString m_caFile;
+};

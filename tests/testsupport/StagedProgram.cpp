@@ -1,0 +1,83 @@
+#include "StagedProgram.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kVersion = QStringLiteral("1.6.7.0");
+
+bool copyTree(const QString& from, const QString& to)
+{
+    QDir source(from);
+    if (!QDir().mkpath(to))
+        return false;
+    const QFileInfoList entries
+        = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir()) {
+            if (!copyTree(entry.absoluteFilePath(), target))
+                return false;
+        } else if (!QFile::copy(entry.absoluteFilePath(), target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+StagedProgram::StagedProgram()
+{
+    copyTree(QStringLiteral(ZOV_BUILD_DIR "/stage"), m_launcher.path());
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+}
+
+StagedProgram::~StagedProgram()
+{
+    terminate();
+}
+
+bool StagedProgram::isValid() const
+{
+    return m_launcher.isValid() && QFileInfo(executablePath()).isExecutable();
+}
+
+QString StagedProgram::versionDir() const
+{
+    return m_launcher.path() + QLatin1Char('/') + kVersion;
+}
+
+QString StagedProgram::executablePath() const
+{
+    return versionDir() + QStringLiteral("/zovwx1v1_Student");
+}
+
+void StagedProgram::start(const QProcessEnvironment& environment, const QStringList& arguments)
+{
+    QProcessEnvironment env = environment;
+    env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(env);
+    m_process.setWorkingDirectory(versionDir());
+    m_process.start(executablePath(), arguments);
+    m_process.waitForStarted(10000);
+}
+
+bool StagedProgram::waitForExit(int timeoutMs)
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return true;
+    return m_process.waitForFinished(timeoutMs);
+}
+
+void StagedProgram::terminate()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// A private copy of the staged installation (config.ini beside the version folder)
+// and a run of the program in it.
+class StagedProgram
+{
+public:
+    StagedProgram();
+    ~StagedProgram();
+
+    bool isValid() const;
+    QString launcherDir() const { return m_launcher.path(); }
+    QString versionDir() const;
+    QString executablePath() const;
+
+    void start(const QProcessEnvironment& environment, const QStringList& arguments = {});
+    QProcess& process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+    // Waits for the program to end by itself; false on timeout.
+    bool waitForExit(int timeoutMs);
+    int exitCode() const { return m_process.exitCode(); }
+    void terminate();
+
+private:
+    QTemporaryDir m_launcher;
+    QProcess m_process;
+};

@@ -1,0 +1,59 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+
+namespace {
+
+// Test environments change TMPDIR; new ones still go where the first one went, so
+// that removing one never takes another with it.
+QString rootTemplate()
+{
+    static const QString base = QDir::tempPath() + QStringLiteral("/zov-test-XXXXXX");
+    return base;
+}
+
+} // namespace
+
+TestEnvironment::TestEnvironment()
+    : m_root(rootTemplate())
+{
+    QDir(m_root.path()).mkpath(QStringLiteral("home"));
+    QDir(m_root.path()).mkpath(QStringLiteral("tmp"));
+    QDir(m_root.path()).mkpath(QStringLiteral("data"));
+}
+
+QString TestEnvironment::home() const
+{
+    return m_root.filePath(QStringLiteral("home"));
+}
+
+QString TestEnvironment::temp() const
+{
+    return m_root.filePath(QStringLiteral("tmp"));
+}
+
+QString TestEnvironment::dataHome() const
+{
+    return m_root.filePath(QStringLiteral("data"));
+}
+
+QString TestEnvironment::dataFolder() const
+{
+    return home() + QStringLiteral("/zov_qm_student");
+}
+
+void TestEnvironment::apply() const
+{
+    qputenv("HOME", QFile::encodeName(home()));
+    qputenv("TMPDIR", QFile::encodeName(temp()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome()));
+}
+
+QProcessEnvironment TestEnvironment::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home());
+    env.insert(QStringLiteral("TMPDIR"), temp());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+    return env;
+}

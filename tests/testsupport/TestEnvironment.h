@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+// A private home, temporary and data folder for one test. Qt's standard paths follow
+// HOME, TMPDIR and XDG_DATA_HOME, so tests that each own one run isolated and in
+// parallel. apply() points the current process at it; environment() gives the same
+// for a child process.
+class TestEnvironment
+{
+public:
+    TestEnvironment();
+
+    bool isValid() const { return m_root.isValid(); }
+    QString root() const { return m_root.path(); }
+    QString home() const;
+    QString temp() const;
+    QString dataHome() const;
+    // The program's data folder inside home.
+    QString dataFolder() const;
+
+    void apply() const;
+    QProcessEnvironment environment() const;
+
+private:
+    QTemporaryDir m_root;
+};
