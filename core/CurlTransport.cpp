@@ -11,7 +11,7 @@ CurlTransport::~CurlTransport()
     // Must happen before QObject's destructor: after cancel() the worker no longer
     // posts to this object, and ~QObject discards what it has already posted.
     if (m_transferId != 0)
-        (void)0;
+        m_worker->cancel(m_transferId);
 }
 
 void CurlTransport::send(const HttpRequest& request)

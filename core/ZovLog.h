@@ -9,7 +9,7 @@ class ZovLogPrivate;
 
 // Process-wide, thread-safe log writer. One file per run. Entries traced before
 // setLogFileInfo are kept in memory and written as soon as the file is set.
-// A background flusher writes pending entries at least every 200 ms, so a crash
+// A background flusher writes pending entries at least every 100 ms, so a crash
 // loses at most the last fraction of a second.
 class ZovLog
 {

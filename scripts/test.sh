@@ -11,4 +11,7 @@ source "$(dirname "$0")/common.sh"
 start_xvfb
 allow_webengine_as_root
 cd "$BUILD_DIR"
-ctest --output-on-failure -j 2 --timeout 300
+ctest --output-on-failure -j 2 --timeout 600
+
+cd "$ROOT_DIR"
+"$ROOT_DIR/scripts/fuzz-smoke.sh"

@@ -8,10 +8,9 @@ namespace Ui {
 class CustomDialogBase;
 }
 
-// The frameless, rounded and shadowed dialog every window of the program derives from:
-// a title bar with a close button, a central widget for the derived dialog's form,
-// dragging by any free spot, and a shake when the user keeps clicking the window a
-// modal dialog blocks.
+// The base of every dialog of the program: frameless, rounded and shadowed, with a title
+// bar and close button, a central widget for the derived dialog's form, dragging by any
+// free spot, and a shake when the user keeps clicking the window a modal dialog blocks.
 class CustomDialogBase : public QDialog, public QAbstractNativeEventFilter
 {
     Q_OBJECT

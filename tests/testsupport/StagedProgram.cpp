@@ -58,6 +58,9 @@ void StagedProgram::start(const QProcessEnvironment& environment, const QStringL
 {
     QProcessEnvironment env = environment;
     env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+    // The program shows real windows on the display it is given, whatever platform
+    // the test itself runs on.
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(versionDir());
     m_process.start(executablePath(), arguments);

@@ -3,15 +3,22 @@
 #include <QString>
 #include <QStringList>
 
-// Drives windows of another process on the test display through xdotool, the way a
-// person would: find a window, give it focus, press keys, click.
-namespace XdoTool {
+// Drives windows of another process through xdotool, the way a person would: find a
+// window, give it focus, press keys, click. Works on one given X display.
+class XdoTool
+{
+public:
+    explicit XdoTool(const QString& display);
 
-// Visible top-level windows of a process, in X window ids; empty when there are none.
-QStringList visibleWindows(qint64 pid);
-// Waits until the process shows a visible window and returns its id (empty on timeout).
-QString waitForVisibleWindow(qint64 pid, int timeoutMs);
-bool pressKey(const QString& windowId, const QString& key);
-bool click(const QString& windowId, int x, int y);
+    // Visible top-level windows of a process, as X window ids.
+    QStringList visibleWindows(qint64 pid) const;
+    // Waits until the process shows a visible window and returns its id (empty on timeout).
+    QString waitForVisibleWindow(qint64 pid, int timeoutMs) const;
+    bool pressKey(const QString& windowId, const QString& key) const;
+    bool click(const QString& windowId, int x, int y) const;
 
-} // namespace XdoTool
+private:
+    bool run(const QStringList& arguments, QString* output = nullptr) const;
+
+    QString m_display;
+};

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -61,10 +62,18 @@ bool clickWithXdotool(const QWidget* window, int clicks)
     return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
 }
 
-QWidget* showPlainWindow(const QRect& geometry)
+// A spot in the lower right of the screen, where the centred and default-placed windows of
+// tests running beside this one on the same display do not catch the clicks meant for ours.
+QPoint corner(int fromRight, int fromBottom)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return screen.bottomRight() - QPoint(fromRight, fromBottom);
+}
+
+QWidget* showPlainWindow(const QPoint& topLeft)
 {
     auto* window = new QWidget;
-    window->setGeometry(geometry);
+    window->setGeometry(QRect(topLeft, QSize(200, 120)));
     window->show();
     return window;
 }
@@ -271,11 +280,11 @@ void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched()
         QSKIP("needs xdotool");
     }
 
-    QScopedPointer<QWidget> main(showPlainWindow(QRect(0, 0, 300, 200)));
-    QScopedPointer<QWidget> other(showPlainWindow(QRect(0, 300, 300, 200)));
+    QScopedPointer<QWidget> main(showPlainWindow(corner(210, 130)));
+    QScopedPointer<QWidget> other(showPlainWindow(corner(420, 130)));
     CustomDialogBase dialog(dialogHasParent ? main.data() : nullptr);
     dialog.setWindowModality(Qt::WindowModality(modality));
-    dialog.move(600, 300);
+    dialog.move(corner(420, 330));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(main.data()));
     QVERIFY(QTest::qWaitForWindowExposed(other.data()));
@@ -302,10 +311,10 @@ void CustomDialogBaseTest::quickClicksOnBlockedWindowShakeOnce()
     if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
         QSKIP("needs xdotool");
     }
-    QScopedPointer<QWidget> main(showPlainWindow(QRect(0, 0, 300, 200)));
+    QScopedPointer<QWidget> main(showPlainWindow(corner(210, 130)));
     CountingDialog dialog(main.data());
     dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.move(600, 300);
+    dialog.move(corner(420, 330));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(main.data()));
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
