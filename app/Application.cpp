@@ -4,6 +4,7 @@
 #include "app/DirUtils.h"
 #include "app/KeyEventEnity.h"
 #include "app/LogFiles.h"
+#include "app/ProtocolDialog.h"
 #include "app/RemoteConfig.h"
 #include "app/ServiceEnvironment.h"
 #include "app/Settings.h"
@@ -199,11 +200,6 @@ void Application::onGetConfigResult(bool stat, QJsonValue jsonValue, QString err
     qDebug() << "strSaveNoteImageUrl" << data.saveNoteImageUrl;
 }
 
-QString Application::agreementMarkerPath()
-{
-    return QDir::temp().absolutePath() + QStringLiteral("/zov-stu-agreed-file");
-}
-
 bool Application::isAgreed()
 {
     if (QFile::exists(agreementMarkerPath()))
@@ -232,6 +228,8 @@ void Application::clearCache()
 void Application::showProtocol()
 {
     qDebug() << "Application::showProtocol()";
+    ProtocolDialog dialog(nullptr);
+    dialog.exec();
 }
 
 bool Application::update()
@@ -272,7 +270,7 @@ bool Application::update()
 void Application::createMainWindow()
 {
     auto* window = new WebMainWindow;
-    connect(this, &Application::sigWindowMove, window, &WebMainWindow::onWindowMove);
+    connect(this, &Application::sigWindowMove, window, &WebMainWindow::onWindowMoveByName);
     m_mainWindow = window;
     window->show();
 }

@@ -29,7 +29,6 @@ public:
     void createMainWindow();
 
     static void clearCache();
-    static QString agreementMarkerPath();
 
     bool notify(QObject* receiver, QEvent* event) override;
 

@@ -15,21 +15,38 @@ QString settingIniPath(const QString& homeDir)
     return homeDir + QStringLiteral("/setting.ini");
 }
 
+// The installed program keeps its INI files on a platform whose INI groups and keys
+// ignore case, and one entry is written as "Privacy"/"Privacy" but read as
+// "privacy"/"privacy". So an existing entry is found whatever its case, and a write
+// replaces it under its existing spelling.
+QString existingSpelling(const QStringList& names, const QString& wanted)
+{
+    for (const QString& name : names) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return name;
+    }
+    return wanted;
+}
+
+QString entryPath(QSettings& settings, const QString& group, const QString& key)
+{
+    const QString groupName = existingSpelling(settings.childGroups(), group);
+    settings.beginGroup(groupName);
+    const QString keyName = existingSpelling(settings.childKeys(), key);
+    settings.endGroup();
+    return groupName + QLatin1Char('/') + keyName;
+}
+
 QVariant readIni(const QString& path, const QString& group, const QString& key)
 {
     QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(group);
-    QVariant value = settings.value(key);
-    settings.endGroup();
-    return value;
+    return settings.value(entryPath(settings, group, key));
 }
 
 void writeIni(const QString& path, const QString& group, const QString& key, const QString& value)
 {
     QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(group);
-    settings.setValue(key, value);
-    settings.endGroup();
+    settings.setValue(entryPath(settings, group, key), value);
 }
 
 } // namespace
@@ -89,6 +106,11 @@ void writeConfigIni(const QString& group, const QString& key, const QString& val
     if (group.isEmpty() || key.isEmpty())
         return;
     writeIni(configIniPath(), group, key, value);
+}
+
+QString agreementMarkerPath()
+{
+    return QDir::temp().absolutePath() + QStringLiteral("/zov-stu-agreed-file");
 }
 
 bool compareFileMd5(const QString& path, const QString& md5)

@@ -23,5 +23,8 @@ QString configIniPath();
 QVariant readConfigIni(const QString& group, const QString& key);
 void writeConfigIni(const QString& group, const QString& key, const QString& value);
 
+// The empty file whose presence tells that a student has logged in on this computer.
+QString agreementMarkerPath();
+
 // True when the MD5 of the file at path, as lower-case hex, equals md5 exactly.
 bool compareFileMd5(const QString& path, const QString& md5);

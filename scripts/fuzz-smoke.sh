@@ -7,10 +7,13 @@ fuzz_build=$ROOT_DIR/build-fuzz
 cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF >/dev/null
-cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage
+cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage \
+  fuzz_uploadarguments fuzz_jsrequest
 seconds=${ZOV_FUZZ_SECONDS:-15}
 work=$(mktemp -d)
 cp -r "$ROOT_DIR/fuzz/corpus/remoteconfig" "$work/remoteconfig"
+cp -r "$ROOT_DIR/fuzz/corpus/uploadarguments" "$work/uploadarguments"
+cp -r "$ROOT_DIR/fuzz/corpus/jsrequest" "$work/jsrequest"
 mkdir -p "$work/logmessage"
 # Qt 5.15's JSON parser leaks a few bytes when a key repeats with an array or object
 # as its value ({"d":{"a":[1],"a":[2]}}); that is
@@ -19,5 +22,7 @@ export ASAN_OPTIONS=detect_leaks=0
 options=(-max_total_time="$seconds" -artifact_prefix="$work/")
 "$fuzz_build/fuzz/fuzz_remoteconfig" "${options[@]}" "$work/remoteconfig"
 "$fuzz_build/fuzz/fuzz_logmessage" "${options[@]}" -max_len=70000 "$work/logmessage"
+"$fuzz_build/fuzz/fuzz_uploadarguments" "${options[@]}" "$work/uploadarguments"
+"$fuzz_build/fuzz/fuzz_jsrequest" "${options[@]}" "$work/jsrequest"
 rm -rf "$work"
 echo "Fuzzing smoke run: ok"

@@ -2,14 +2,14 @@
 
 #include "service/FaultInjector.h"
 #include "service/JsonReply.h"
-#include "service/RequestStats.h"
+#include "service/RequestLog.h"
 
 namespace zovservice {
 
-ApiRouter::ApiRouter(httplib::Server& server, FaultInjector& faults, RequestStats& stats)
+ApiRouter::ApiRouter(httplib::Server& server, RequestLog& log, FaultInjector* faults)
     : m_server(server)
+    , m_log(log)
     , m_faults(faults)
-    , m_stats(stats)
 { }
 
 void ApiRouter::get(const std::string& pattern, httplib::Server::Handler handler)
@@ -34,11 +34,12 @@ void ApiRouter::addFallback()
 httplib::Server::Handler ApiRouter::guarded(httplib::Server::Handler handler)
 {
     // The router may go once its routes are set; the handlers only keep the shared parts.
-    return [&faults = m_faults, &stats = m_stats, handler = std::move(handler)](
+    return [&log = m_log, faults = m_faults, handler = std::move(handler)](
                const httplib::Request& request, httplib::Response& response) {
-        stats.record(request.path);
-        if (faults.apply(request, response) == httplib::Server::HandlerResponse::Unhandled)
-            handler(request, response);
+        log.record(request);
+        if (faults && faults->apply(request, response) == httplib::Server::HandlerResponse::Handled)
+            return;
+        handler(request, response);
     };
 }
 

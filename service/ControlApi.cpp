@@ -2,7 +2,9 @@
 
 #include "service/FaultInjector.h"
 #include "service/JsonReply.h"
+#include "service/RequestLog.h"
 #include "service/RequestStats.h"
+#include "service/UploadStore.h"
 
 #include <QString>
 
@@ -15,9 +17,12 @@ constexpr int maximumDelayMs = 600000;
 
 } // namespace
 
-ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats)
+ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
+    const UploadStore& uploads)
     : m_faults(faults)
     , m_stats(stats)
+    , m_log(log)
+    , m_uploads(uploads)
 { }
 
 void ControlApi::registerRoutes(httplib::Server& server)
@@ -29,6 +34,14 @@ void ControlApi::registerRoutes(httplib::Server& server)
     server.Get(
         "/control/stats", [this](const httplib::Request& request, httplib::Response& response) {
             handleStats(request, response);
+        });
+    server.Get("/control/lastRequest",
+        [this](const httplib::Request& request, httplib::Response& response) {
+            handleLastRequest(request, response);
+        });
+    server.Get(
+        "/control/uploads", [this](const httplib::Request& request, httplib::Response& response) {
+            handleUploads(request, response);
         });
 }
 
@@ -62,6 +75,26 @@ void ControlApi::handleStats(const httplib::Request& request, httplib::Response&
     }
     const int count = m_stats.count(request.get_param_value("path"));
     JsonReply::send(response, 200, { { QStringLiteral("count"), count } });
+}
+
+void ControlApi::handleLastRequest(
+    const httplib::Request& request, httplib::Response& response) const
+{
+    if (!request.has_param("path")) {
+        JsonReply::sendError(response, 400, "the query needs a path");
+        return;
+    }
+    const std::optional<QJsonObject> last = m_log.last(request.get_param_value("path"));
+    if (!last) {
+        JsonReply::sendError(response, 404, "no request arrived on that path");
+        return;
+    }
+    JsonReply::send(response, 200, *last);
+}
+
+void ControlApi::handleUploads(const httplib::Request&, httplib::Response& response) const
+{
+    JsonReply::send(response, 200, { { QStringLiteral("uploads"), m_uploads.list() } });
 }
 
 } // namespace zovservice

@@ -5,23 +5,30 @@
 namespace zovservice {
 
 class FaultInjector;
+class RequestLog;
 class RequestStats;
+class UploadStore;
 
-// Endpoints for tests, under "/control/": arming faults and reading request counts.
-// They are never faulted or counted themselves.
+// Endpoints for tests, under "/control/": arming faults, reading request counts, the last
+// request on a path and the uploads. They are never faulted, counted or logged themselves.
 class ControlApi
 {
 public:
-    ControlApi(FaultInjector& faults, const RequestStats& stats);
+    ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
+        const UploadStore& uploads);
 
     void registerRoutes(httplib::Server& server);
 
 private:
     void handleFaults(const httplib::Request& request, httplib::Response& response);
     void handleStats(const httplib::Request& request, httplib::Response& response) const;
+    void handleLastRequest(const httplib::Request& request, httplib::Response& response) const;
+    void handleUploads(const httplib::Request& request, httplib::Response& response) const;
 
     FaultInjector& m_faults;
     const RequestStats& m_stats;
+    const RequestLog& m_log;
+    const UploadStore& m_uploads;
 };
 
 } // namespace zovservice

@@ -3,6 +3,8 @@
 #include "service/ApiRouter.h"
 #include "service/ConfigApi.h"
 #include "service/JsonReply.h"
+#include "service/LogUploadApi.h"
+#include "service/WebApi.h"
 
 #include <sys/socket.h>
 
@@ -12,8 +14,14 @@ namespace zovservice {
 
 namespace {
 
-// Enough for any JSON body or note image a client sends; more is refused, not buffered.
+// Enough for any JSON body, note image or log file a client sends; more is refused, not
+// buffered.
 constexpr size_t maximumBodyBytes = 16 * 1024 * 1024;
+
+bool isControlPath(const std::string& path)
+{
+    return path.rfind("/control/", 0) == 0;
+}
 
 // Clients parse every API answer as JSON, errors from cpp-httplib itself included.
 httplib::Server::HandlerResponse answerErrorAsJson(
@@ -52,7 +60,8 @@ bool waitUntilRunning(const httplib::Server& server)
 LocalService::LocalService(ServiceOptions options)
     : m_options(std::move(options))
     , m_certificates(m_options.stateFolder)
-    , m_control(m_faults, m_stats)
+    , m_uploads(m_options.stateFolder)
+    , m_control(m_faults, m_stats, m_log, m_uploads)
 { }
 
 LocalService::~LocalService()
@@ -123,6 +132,17 @@ bool LocalService::bind(httplib::Server& server, int requestedPort, int& boundPo
     return server.bind_to_port(m_options.host, requestedPort);
 }
 
+void LocalService::recordArrivals(httplib::Server& server)
+{
+    server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        if (!isControlPath(request.path)) {
+            m_stats.record(request.path);
+            m_log.record(request);
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+}
+
 void LocalService::setUpApi()
 {
     m_api->set_payload_max_length(maximumBodyBytes);
@@ -131,10 +151,13 @@ void LocalService::setUpApi()
         [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
             JsonReply::sendError(response, 500, "internal error");
         });
+    recordArrivals(*m_api);
     m_control.registerRoutes(*m_api);
-    ApiRouter router(*m_api, m_faults, m_stats);
+    ApiRouter router(*m_api, m_log, &m_faults);
     m_config = std::make_unique<ConfigApi>(m_options.host, m_apiPort, m_webPort);
     m_config->registerRoutes(router);
+    m_logUpload = std::make_unique<LogUploadApi>(m_options.host, m_apiPort, m_uploads);
+    m_logUpload->registerRoutes(router);
     router.addFallback();
 }
 
@@ -145,10 +168,10 @@ bool LocalService::setUpWeb()
     m_web.set_file_extension_and_mimetype_mapping("html", "text/html; charset=utf-8");
     m_web.set_file_extension_and_mimetype_mapping("css", "text/css; charset=utf-8");
     m_web.set_file_extension_and_mimetype_mapping("js", "text/javascript; charset=utf-8");
-    m_web.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
-        m_stats.record(request.path);
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+    recordArrivals(m_web);
+    ApiRouter router(m_web, m_log);
+    m_webApi = std::make_unique<WebApi>(m_options.host, m_webPort);
+    m_webApi->registerRoutes(router);
     return m_web.set_mount_point("/", m_options.wwwFolder);
 }
 

@@ -3,8 +3,10 @@
 #include "service/CertificateStore.h"
 #include "service/ControlApi.h"
 #include "service/FaultInjector.h"
+#include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/ServiceOptions.h"
+#include "service/UploadStore.h"
 
 #include <httplib.h>
 
@@ -15,6 +17,8 @@
 namespace zovservice {
 
 class ConfigApi;
+class LogUploadApi;
+class WebApi;
 
 // The stand-in service: the APIs on an HTTPS server, pages and files on a plain HTTP
 // one, each listening on its own thread.
@@ -34,6 +38,8 @@ public:
 
 private:
     bool bind(httplib::Server& server, int requestedPort, int& boundPort) const;
+    // Counts and logs every request but the control ones before it is routed.
+    void recordArrivals(httplib::Server& server);
     void setUpApi();
     bool setUpWeb();
 
@@ -41,8 +47,12 @@ private:
     CertificateStore m_certificates;
     FaultInjector m_faults;
     RequestStats m_stats;
+    RequestLog m_log;
+    UploadStore m_uploads;
     ControlApi m_control;
     std::unique_ptr<ConfigApi> m_config;
+    std::unique_ptr<LogUploadApi> m_logUpload;
+    std::unique_ptr<WebApi> m_webApi;
     std::unique_ptr<httplib::SSLServer> m_api;
     httplib::Server m_web;
     int m_apiPort = 0;

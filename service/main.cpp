@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    const zovservice::TerminationSignals signals;
+    const zovservice::TerminationSignals termination;
     zovservice::LocalService service(*options);
     if (!service.start(error)) {
         std::cerr << "zov_local_service: " << error << std::endl;
@@ -27,7 +27,7 @@ int main(int argc, char* argv[])
     std::cout << "CA " << service.caFile() << std::endl;
     std::cout << "READY" << std::endl;
 
-    signals.wait();
+    termination.wait();
     service.stop();
     return 0;
 }

@@ -1,29 +1,53 @@
 #include "web/WebMainWindow.h"
 
 #include "app/Context.h"
+#include "app/PrivacyDialog.h"
 #include "app/Settings.h"
+#include "platform/Platform.h"
+#include "web/CourseListTitle.h"
+#include "web/DHJSUtils.h"
+#include "web/DHPluginBase.h"
+#include "web/DHPluginRegistry.h"
+#include "web/HybirdPluginManager.h"
+#include "web/NoticeLabel.h"
+#include "web/PrintHandler.h"
+#include "web/WebUI.h"
+#include "web/WebViewManager.h"
 #include "widgets/AboutDialog.h"
+#include "widgets/MessageBoxW.h"
 
 #include <QApplication>
 #include <QDebug>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QUrl>
+#include <QFile>
+#include <QIcon>
+#include <QJsonDocument>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 namespace {
 
-constexpr int kTitleBarHeight = 48;
+using zov::platform::Platform;
 
-QPushButton* titleButton(const QString& objectName, const QString& text, QWidget* parent)
+enum EnterRoomType
 {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(objectName);
-    button->setFixedSize(32, 32);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    LoggedIn = 1,
+    LiveLesson = 2,
+    Replay = 3,
+    UserAgreement = 4,
+    PrivacyPolicy = 5,
+    AgreementChoice = 6,
+    LoggedOut = 8,
+    A4PageSize = 9,
+    PrintPage = 10,
+};
+
+constexpr int kRestartDelayMs = 200;
+
+QString helperImageName(const char* baseName)
+{
+    return Platform::programFileName(QString::fromLatin1(baseName));
 }
 
 } // namespace
@@ -33,61 +57,357 @@ WebMainWindow::WebMainWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("WebMainWindow"));
     setWindowTitle(QStringLiteral("Zov1对1学生版"));
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setWindowIcon(QIcon(QStringLiteral("res/student.png")));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     resize(1280, 760);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(createTitleBar());
+    createTitleBar();
+    layout->addWidget(m_title);
+    auto* body = new QWidget(this);
+    layout->addWidget(body, 1);
+    m_notice = new NoticeLabel(this);
 
-    m_view = new QWebEngineView(this);
-    layout->addWidget(m_view, 1);
-    const QString loginUrl = Context::instance()->data().loginUrl;
-    qDebug() << "WebMainWindow start url" << loginUrl;
-    m_view->load(QUrl(loginUrl));
+    registerPlugins();
+
+    m_webViewManager = new WebViewManager(body, this);
+    m_webViewManager->initWebChannel();
+    const QString url = startUrl();
+    qDebug() << "strUrl" << url;
+    m_webViewManager->loadUrl(url);
+
+    connect(m_webViewManager, &WebViewManager::notifyJsMessage, this, &WebMainWindow::onJsMessage);
+    connect(m_webViewManager, &WebViewManager::loadFinished, this, &WebMainWindow::onLoadFinished);
+    connect(m_webViewManager, &WebViewManager::loadStarted, this, &WebMainWindow::onLoadStarted);
+    connect(m_webViewManager, &WebViewManager::urlChanged, this, &WebMainWindow::onUrlChanged);
+    connectPluginSignals();
+    // Page requests arrive inside a task of the browser engine, which runs no nested
+    // tasks of its own; printing waits for the page, so it starts after that task.
+    connect(this, &WebMainWindow::sigPrint, this, &WebMainWindow::on_print, Qt::QueuedConnection);
 }
 
-QWidget* WebMainWindow::createTitleBar()
+QString WebMainWindow::startUrl()
 {
-    auto* bar = new QWidget(this);
-    bar->setObjectName(QStringLiteral("CourseListTitle"));
-    bar->setFixedHeight(kTitleBarHeight);
-    bar->setAttribute(Qt::WA_StyledBackground);
-    bar->setStyleSheet(QStringLiteral("#CourseListTitle{background:#FFFFFF;border-bottom:1px solid "
-                                      "#EEEEEE;} QPushButton{border:none;font-size:16px;"
-                                      "color:#858C96;} QPushButton:hover{color:#FF5E50;}"));
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(16, 0, 12, 0);
-    layout->setSpacing(6);
-
-    auto* name = new QLabel(QStringLiteral("Zov1对1学生版"), bar);
-    name->setStyleSheet(QStringLiteral("font-size:16px;color:#212831;"));
-    layout->addWidget(name);
-    layout->addStretch(1);
-
-    auto* about = titleButton(QStringLiteral("aboutBtn"), QStringLiteral("ⓘ"), bar);
-    auto* minimize = titleButton(QStringLiteral("minBtn"), QStringLiteral("—"), bar);
-    auto* close = titleButton(QStringLiteral("closeBtn"), QStringLiteral("✕"), bar);
-    layout->addWidget(about);
-    layout->addWidget(minimize);
-    layout->addWidget(close);
-    connect(about, &QPushButton::clicked, this, &WebMainWindow::showAbout);
-    connect(minimize, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(close, &QPushButton::clicked, qApp, &QCoreApplication::quit);
-    return bar;
+    return QStringLiteral("%1%2%3%4%5")
+        .arg(Context::instance()->data().loginUrl, QStringLiteral("?isagree="),
+            readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
+            QStringLiteral("&version="),
+            readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString());
 }
 
-void WebMainWindow::showAbout()
+void WebMainWindow::createTitleBar()
+{
+    m_title = new CourseListTitle(this);
+    connect(m_title, &CourseListTitle::sigAbout, this, &WebMainWindow::onAboutUs);
+    connect(m_title, &CourseListTitle::sigMinimize, this, &WebMainWindow::onMinWindow);
+    connect(m_title, &CourseListTitle::sigClose, this, &WebMainWindow::onCloseWindow);
+    connect(m_title, &CourseListTitle::sigUploadNotice, this,
+        [this] { showNotice(QStringLiteral("日志上传中")); });
+}
+
+void WebMainWindow::connectPluginSignals()
+{
+    HybirdPluginManager* plugins = HybirdPluginManager::instance();
+    connect(plugins, &HybirdPluginManager::dh_sig_maxWindow, this, &WebMainWindow::onMaxWindow);
+    connect(plugins, &HybirdPluginManager::dh_sig_minWindow, this, &WebMainWindow::onMinWindow);
+    connect(plugins, &HybirdPluginManager::dh_sig_closeWindow, this, &WebMainWindow::onCloseWindow);
+    connect(
+        plugins, &HybirdPluginManager::dh_sig_deviceMonitor, this, &WebMainWindow::onDeviceMonitor);
+    connect(
+        plugins, &HybirdPluginManager::dh_sig_uploadLog, m_title, &CourseListTitle::onUploadLog);
+    connect(plugins, &HybirdPluginManager::dh_sig_checkUpdate, this, &WebMainWindow::onCheckUpdate);
+    connect(plugins, &HybirdPluginManager::dh_sig_aboutAs, this, &WebMainWindow::onAboutUs);
+    connect(
+        plugins, &HybirdPluginManager::dh_sig_joinLiveRoom, this, &WebMainWindow::onJoinLiveRoom);
+    connect(plugins, &HybirdPluginManager::dh_sig_enterRoom, this, &WebMainWindow::onEnterRoom);
+    connect(
+        plugins, &HybirdPluginManager::dh_sig_showPlayBack, this, &WebMainWindow::onShowPlayBack);
+    connect(plugins, &HybirdPluginManager::dh_sig_sendToWeb, m_webViewManager,
+        &WebViewManager::onSendHybridMessage);
+}
+
+void WebMainWindow::onJsMessage(QString msg)
+{
+    qDebug().noquote() << "WebMainWindow::onJsMessage: " << msg;
+    const QJsonObject request = DHJSUtils::instance()->getJsonObjectFromString(msg.toUtf8());
+    const QString pluginName = request.value(QStringLiteral("plugin")).toString();
+    if (DHPluginBase* plugin = DHPluginRegistry::instance()->getPlugin(pluginName))
+        plugin->execute(request);
+}
+
+void WebMainWindow::onLoadFinished(bool b)
+{
+    qDebug() << "WebMainWindow::onLoadFinished" << b << m_currentUrl;
+}
+
+void WebMainWindow::onLoadStarted()
+{
+    qDebug() << "WebMainWindow::onLoadStarted";
+}
+
+void WebMainWindow::onUrlChanged(QUrl url)
+{
+    m_currentUrl = url.toString();
+}
+
+void WebMainWindow::onRefresh()
+{
+    m_webViewManager->reload();
+}
+
+void WebMainWindow::onReload()
+{
+    if (m_webViewManager)
+        m_webViewManager->reload();
+}
+
+void WebMainWindow::onWindowMoveByName(QString wname, int x, int y)
+{
+    if (wname.contains(objectName()))
+        move(pos() + QPoint(x, y));
+}
+
+void WebMainWindow::onMaxWindow()
+{
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
+void WebMainWindow::onMinWindow()
+{
+    showMinimized();
+}
+
+void WebMainWindow::onAboutUs()
 {
     const QString version
         = readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString();
     auto* about = new AboutDialog(version, this);
+    about->setStyleSheet(QStringLiteral("color: #000000;"));
+    about->setFixedSize(492, 385);
+    about->setModal(true);
     about->show();
 }
 
-void WebMainWindow::onWindowMove(QString wname, int dx, int dy)
+void WebMainWindow::onDeviceMonitor()
 {
-    if (wname.startsWith(objectName()))
-        move(x() + dx, y() + dy);
+    qDebug() << "WebMainWindow::onDeviceMonitor";
+}
+
+void WebMainWindow::onCheckUpdate()
+{
+    qDebug() << "WebMainWindow::onCheckUpdate";
+}
+
+void WebMainWindow::onCloseWindow()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    activateWindow();
+    const int answer
+        = MessageBoxW::showModal(this, QString(), QStringLiteral("确认要退出当前程序？"),
+            MessageBoxW::OkCancelButtons, QStringLiteral("确定"), QStringLiteral("取消"));
+    if (answer != 1)
+        return;
+    endHelperPrograms();
+    qApp->quit();
+}
+
+void WebMainWindow::endHelperPrograms()
+{
+    Platform& platform = Platform::instance();
+    platform.killProcessesByImageName(helperImageName("curl"));
+    platform.killProcessesByImageName(helperImageName("nginx"));
+    platform.killProcessesByImageName(helperImageName("ZovLiveRoomStu"));
+}
+
+void WebMainWindow::onChangeLogin()
+{
+    const int answer
+        = MessageBoxW::showModal(this, QString(), QStringLiteral("确认要切换其他账号吗？"),
+            MessageBoxW::OkCancelButtons, QStringLiteral("确定"), QStringLiteral("取消"));
+    if (answer != 1)
+        return;
+    QString homeDir;
+    if (!getHomeDir(homeDir)) {
+        qDebug() << "SystemMenu::logout";
+        qDebug() << "getHomeDir failed.";
+        return;
+    }
+    writeSetting(QStringLiteral("security"), QStringLiteral("logout"), QStringLiteral("true"));
+    QTimer::singleShot(kRestartDelayMs, qApp, &QCoreApplication::quit);
+    qApp->setProperty("RestartExePath",
+        QCoreApplication::applicationDirPath() + QLatin1Char('/')
+            + Platform::programFileName(QStringLiteral("zovwx1v1_Student")));
+}
+
+void WebMainWindow::onJoinLiveRoom(QJsonObject msg)
+{
+    qDebug() << "WebMainWindow::onJoinLiveRoom" << msg;
+}
+
+void WebMainWindow::onShowPlayBack(QJsonObject msg)
+{
+    qDebug() << "WebMainWindow::onShowPlayBack" << msg;
+}
+
+void WebMainWindow::onEnterRoom(QJsonObject obj)
+{
+    switch (obj.value(QStringLiteral("type")).toInt()) {
+    case LoggedIn:
+        onLoggedIn(obj);
+        break;
+    case LiveLesson:
+        onLiveLesson(obj);
+        break;
+    case Replay:
+        onReplay(obj);
+        break;
+    case UserAgreement:
+    case PrivacyPolicy:
+        showPrivacyDialog(obj.value(QStringLiteral("type")).toInt());
+        break;
+    case AgreementChoice:
+        storeAgreementChoice(obj);
+        break;
+    case LoggedOut:
+        m_title->setSignedIn(false);
+        break;
+    case A4PageSize:
+        sendA4PageSize();
+        break;
+    case PrintPage:
+        emit sigPrint();
+        break;
+    default:
+        break;
+    }
+}
+
+void WebMainWindow::onLoggedIn(const QJsonObject& obj)
+{
+    QFile marker(agreementMarkerPath());
+    if (!marker.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qWarning() << "WebMainWindow: cannot write" << marker.fileName() << marker.errorString();
+    marker.close();
+
+    m_token = obj.value(QStringLiteral("token")).toString();
+    m_uid = obj.value(QStringLiteral("uid")).toString();
+    m_userId = obj.value(QStringLiteral("userId")).toString().toInt();
+    ContextData& context = Context::instance()->data();
+    context.token = m_token;
+    context.uid = m_uid;
+    context.userId = m_userId;
+    m_title->setSignedIn(true);
+    sendHardwareReportOnce();
+}
+
+void WebMainWindow::sendHardwareReportOnce()
+{
+    if (m_hardwareReportSent)
+        return;
+    m_hardwareReportSent = true;
+    qDebug() << "WebMainWindow: hardware report after the first log-in";
+}
+
+void WebMainWindow::onLiveLesson(const QJsonObject& obj)
+{
+    m_courseType = obj.value(QStringLiteral("course_type")).toInt();
+    m_gradeType = obj.value(QStringLiteral("grade_type")).toInt();
+    m_planId = obj.value(QStringLiteral("planId")).toInt();
+    m_oltoken = obj.value(QStringLiteral("oltoken")).toString();
+    Context::instance()->data().oltoken = m_oltoken;
+    qDebug() << Q_FUNC_INFO << "classId:" << m_planId << obj;
+}
+
+void WebMainWindow::onReplay(const QJsonObject& obj)
+{
+    qDebug() << Q_FUNC_INFO << obj;
+}
+
+void WebMainWindow::showPrivacyDialog(int type)
+{
+    hide();
+    auto* dialog = new PrivacyDialog(type, nullptr);
+    connect(dialog, &PrivacyDialog::sigClosed, this, &WebMainWindow::onClosePrivacyDialog);
+    dialog->show();
+}
+
+void WebMainWindow::onClosePrivacyDialog()
+{
+    show();
+}
+
+void WebMainWindow::storeAgreementChoice(const QJsonObject& obj)
+{
+    const bool checked = obj.value(QStringLiteral("checked")).toBool();
+    writeSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy"),
+        checked ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void WebMainWindow::sendA4PageSize()
+{
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    QJsonObject size;
+    size.insert(QStringLiteral("A4_width"), page.width());
+    size.insert(QStringLiteral("A4_height"), page.height());
+    m_webViewManager->sendListenEvent(QStringLiteral("set_a4_page_size"), size);
+}
+
+void WebMainWindow::on_print()
+{
+    PrintHandler handler;
+    handler.setPage(m_webViewManager->view()->page());
+    handler.print();
+
+    // Unlike the other events, the page expects booleans and an empty text here.
+    QJsonObject finished;
+    finished.insert(QStringLiteral("callbackId"), QStringLiteral("print_finished"));
+    finished.insert(QStringLiteral("status"), true);
+    finished.insert(QStringLiteral("complete"), true);
+    finished.insert(QStringLiteral("errorMessage"), QString());
+    finished.insert(QStringLiteral("data"), QString());
+    m_webViewManager->view()->handleListenEventFromNative(
+        QString::fromUtf8(QJsonDocument(finished).toJson(QJsonDocument::Compact)));
+}
+
+void WebMainWindow::onSetApplicationVisible(bool visible)
+{
+    if (!visible) {
+        hide();
+        return;
+    }
+    show();
+    raise();
+    onReload();
+}
+
+void WebMainWindow::onSwitchEvaluationPage(QJsonObject obj)
+{
+    qDebug() << Q_FUNC_INFO << " classId:" << m_planId << " courseType:" << m_courseType
+             << " gradeType:" << m_gradeType;
+    QJsonObject evaluation;
+    evaluation.insert(QStringLiteral("class_id"), m_planId);
+    evaluation.insert(QStringLiteral("course_type"), m_courseType);
+    evaluation.insert(QStringLiteral("grade_type"), m_gradeType);
+    evaluation.insert(QStringLiteral("evaluateurl_type"), false);
+    m_webViewManager->sendListenEvent(QStringLiteral("listenEvaluate"), evaluation);
+    qDebug() << " obj:" << obj;
+}
+
+void WebMainWindow::onResetClassList()
+{
+    m_planId = 0;
+    m_courseType = 0;
+    m_gradeType = 0;
+}
+
+void WebMainWindow::showNotice(const QString& text)
+{
+    m_notice->showNotice(text);
 }

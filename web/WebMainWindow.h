@@ -1,23 +1,81 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QUrl>
 #include <QWidget>
 
-class QWebEngineView;
+class CourseListTitle;
+class NoticeLabel;
+class WebViewManager;
 
 // The program's frameless main window: a title bar of our own above the service's
-// web pages, starting at the log-in page of the remote configuration.
+// pages. Page requests arrive as plugin signals and become window actions.
 class WebMainWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit WebMainWindow(QWidget* parent = nullptr);
 
+    WebViewManager* webViewManager() const { return m_webViewManager; }
+    CourseListTitle* titleBar() const { return m_title; }
+    // The address the log-in page is opened with: the agreement choice and the version
+    // ride along as query values.
+    static QString startUrl();
+
+signals:
+    void sigPrint();
+
 public slots:
-    void onWindowMove(QString wname, int dx, int dy);
+    void onWindowMoveByName(QString wname, int x, int y);
+    void onJsMessage(QString msg);
+    void onLoadFinished(bool b);
+    void onLoadStarted();
+    void onRefresh();
+    void onUrlChanged(QUrl url);
+    void onMaxWindow();
+    void onMinWindow();
+    void onCloseWindow();
+    void onDeviceMonitor();
+    void onChangeLogin();
+    void onCheckUpdate();
+    void onAboutUs();
+    void onJoinLiveRoom(QJsonObject msg);
+    void onEnterRoom(QJsonObject obj);
+    void onShowPlayBack(QJsonObject msg);
+    void onSetApplicationVisible(bool visible);
+    void onSwitchEvaluationPage(QJsonObject obj);
+    void onResetClassList();
+    void onReload();
+    void onClosePrivacyDialog();
+    void on_print();
+    void showNotice(const QString& text);
 
 private:
-    QWidget* createTitleBar();
-    void showAbout();
+    void createTitleBar();
+    void connectPluginSignals();
+    void onLoggedIn(const QJsonObject& obj);
+    void onLiveLesson(const QJsonObject& obj);
+    void onReplay(const QJsonObject& obj);
+    void showPrivacyDialog(int type);
+    void storeAgreementChoice(const QJsonObject& obj);
+    void sendA4PageSize();
+    void sendHardwareReportOnce();
+    void endHelperPrograms();
 
-    QWebEngineView* m_view = nullptr;
+    WebViewManager* m_webViewManager = nullptr;
+    CourseListTitle* m_title = nullptr;
+    NoticeLabel* m_notice = nullptr;
+    bool m_hardwareReportSent = false;
+
+    // The last live lesson the page asked for; the evaluation page needs them later.
+    int m_planId = 0;
+    int m_courseType = 0;
+    int m_gradeType = 0;
+
+    QString m_token;
+    QString m_uid;
+    int m_userId = 0;
+    QString m_oltoken;
+
+    QString m_currentUrl;
 };

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "app/Settings.h"
 
 #include "TestEnvironment.h"
 
@@ -90,7 +91,7 @@ private slots:
     {
         const QString base = QStandardPaths::writableLocation(QStandardPaths::DataLocation);
         QVERIFY(QDir().mkpath(base + QStringLiteral("/QtWebEngine")));
-        QFile marker(Application::agreementMarkerPath());
+        QFile marker(agreementMarkerPath());
         QVERIFY(marker.open(QIODevice::WriteOnly));
         marker.close();
         QCOMPARE(QFileInfo(marker).absolutePath(), QDir(m_env->temp()).absolutePath());

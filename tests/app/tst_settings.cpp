@@ -38,6 +38,19 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("Privacy/Privacy")).toString(), QStringLiteral("true"));
     }
 
+    // The agreement is written as "Privacy"/"Privacy" and read back as "privacy"/"privacy".
+    void groupsAndKeysIgnoreCase()
+    {
+        writeSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy"), QStringLiteral("false"));
+        QCOMPARE(readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
+            QStringLiteral("false"));
+
+        writeSetting(QStringLiteral("PRIVACY"), QStringLiteral("privacy"), QStringLiteral("true"));
+        QSettings file(m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
+        QCOMPARE(file.childGroups(), QStringList { QStringLiteral("Privacy") });
+        QCOMPARE(file.value(QStringLiteral("Privacy/Privacy")).toString(), QStringLiteral("true"));
+    }
+
     void absentSettingIsInvalid()
     {
         QVERIFY(!readSetting(QStringLiteral("env"), QStringLiteral("UserEnv")).isValid());

@@ -66,6 +66,8 @@ private slots:
         m_program.reset(new StagedProgram);
         QVERIFY(m_program->isValid());
         m_service.injectFaults(0, QStringLiteral("error500"));
+        // A student who has logged in before is not asked to agree again.
+        QVERIFY(writeAgreementMarker());
     }
 
     void cleanup()
@@ -77,7 +79,7 @@ private slots:
     void startsIntoTheMainWindowAndLogsEachStep()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
         const QByteArray log = logText(*m_env);
         for (const char* line : { "Create log path:", "[Application][requestInfo] https://",
                  "onGetConfigResult", "[QM] Application::update ==> start", "STATE_NO_EXIST",
@@ -92,7 +94,7 @@ private slots:
     void secondInstanceShowsItsBoxAndExitsWithTwo()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
 
         StagedProgram second;
         second.start(clientEnvironment());
@@ -127,7 +129,7 @@ private slots:
             QVERIFY(m_xdo.pressKey(box, QStringLiteral("Return")));
             QTRY_VERIFY_WITH_TIMEOUT(!m_xdo.visibleWindows(m_program->pid()).contains(box), 10000);
         }
-        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
         QCOMPARE(logText(*m_env).count("[Application][requestInfo]"), 3);
     }
 
@@ -159,7 +161,7 @@ private slots:
     void clickOnNamedButtonIsTrackedOnce()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "WebMainWindow start url"));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
         const QString window = m_xdo.waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
         QVERIFY(!window.isEmpty());
         // The about button sits third from the right in the 48-pixel title bar.
@@ -169,7 +171,32 @@ private slots:
         QCOMPARE(trackText(*m_env).count("aboutBtn"), 1);
     }
 
+    void firstStartAsksForAgreementAndGoesOn()
+    {
+        QVERIFY(QFile::remove(agreementMarker()));
+        startProgram();
+        const QString notice = m_xdo.waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
+        QVERIFY(!notice.isEmpty());
+        QVERIFY(!logText(*m_env).contains("strUrl"));
+        // "同意" is the left one of the two buttons at the bottom of the notice.
+        QVERIFY(m_xdo.click(notice, 92, 465));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(logText(*m_env).contains("?isagree=true&version=1.6.7.0"));
+        QVERIFY(!QFile::exists(agreementMarker()));
+    }
+
 private:
+    QString agreementMarker() const
+    {
+        return m_env->temp() + QStringLiteral("/zov-stu-agreed-file");
+    }
+
+    bool writeAgreementMarker() const
+    {
+        QFile marker(agreementMarker());
+        return marker.open(QIODevice::WriteOnly);
+    }
+
     QProcessEnvironment clientEnvironment() const
     {
         QProcessEnvironment env = m_env->environment();

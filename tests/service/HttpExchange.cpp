@@ -3,6 +3,7 @@
 #include "LocalService.h"
 
 #include <QEventLoop>
+#include <QHttpMultiPart>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
@@ -13,12 +14,16 @@ HttpExchange::HttpExchange(const LocalService& service, bool trustService)
 
 HttpResult HttpExchange::get(const QUrl& url) const
 {
-    return send(url, nullptr);
+    return send(url, [](QNetworkAccessManager& manager, const QNetworkRequest& request) {
+        return manager.get(request);
+    });
 }
 
 HttpResult HttpExchange::post(const QUrl& url, const QByteArray& body) const
 {
-    return send(url, &body);
+    return send(url, [&body](QNetworkAccessManager& manager, const QNetworkRequest& request) {
+        return manager.post(request, body);
+    });
 }
 
 HttpResult HttpExchange::postApi(const QString& path, const QByteArray& body) const
@@ -28,16 +33,34 @@ HttpResult HttpExchange::postApi(const QString& path, const QByteArray& body) co
     return post(url, body);
 }
 
-HttpResult HttpExchange::send(const QUrl& url, const QByteArray* body) const
+HttpResult HttpExchange::postWeb(const QString& path, const QByteArray& body) const
+{
+    QUrl url = m_service.webBaseUrl();
+    url.setPath(path);
+    return post(url, body);
+}
+
+HttpResult HttpExchange::postForm(const QUrl& url, QHttpMultiPart& form) const
+{
+    return send(url, [&form](QNetworkAccessManager& manager, QNetworkRequest request) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+            QByteArray("multipart/form-data; boundary=") + form.boundary());
+        return manager.post(request, &form);
+    });
+}
+
+HttpResult HttpExchange::send(const QUrl& url, const Issue& issue) const
 {
     QNetworkRequest request(url);
     request.setSslConfiguration(m_ssl);
     request.setTransferTimeout(m_transferTimeoutMs);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    for (const auto& [name, value] : m_headers)
+        request.setRawHeader(name, value);
 
     // The reply belongs to the manager and goes with it.
     QNetworkAccessManager manager;
-    QNetworkReply* reply = body ? manager.post(request, *body) : manager.get(request);
+    QNetworkReply* reply = issue(manager, request);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();

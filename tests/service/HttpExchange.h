@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QNetworkReply>
+#include <QPair>
 #include <QSslConfiguration>
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
 class LocalService;
+class QHttpMultiPart;
+class QNetworkAccessManager;
+class QNetworkRequest;
 
 // What a client saw of one request.
 struct HttpResult
@@ -23,19 +30,30 @@ struct HttpResult
 class HttpExchange
 {
 public:
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
     explicit HttpExchange(const LocalService& service, bool trustService = true);
 
     void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
+    // Raw headers sent with every later request, after the JSON content type.
+    void setHeaders(const Headers& headers) { m_headers = headers; }
 
     HttpResult get(const QUrl& url) const;
     HttpResult post(const QUrl& url, const QByteArray& body) const;
     // POSTs body to path on the service's HTTPS port.
     HttpResult postApi(const QString& path, const QByteArray& body) const;
+    // The same on the plain HTTP port of the pages.
+    HttpResult postWeb(const QString& path, const QByteArray& body) const;
+    // POSTs a multipart form (its own content type replaces the JSON one).
+    HttpResult postForm(const QUrl& url, QHttpMultiPart& form) const;
 
 private:
-    HttpResult send(const QUrl& url, const QByteArray* body) const;
+    using Issue = std::function<QNetworkReply*(QNetworkAccessManager&, const QNetworkRequest&)>;
+
+    HttpResult send(const QUrl& url, const Issue& issue) const;
 
     const LocalService& m_service;
     QSslConfiguration m_ssl;
+    Headers m_headers;
     int m_transferTimeoutMs = 15000;
 };

@@ -157,6 +157,20 @@ int LocalService::requestCount(const QString& path)
     return reply.value(QStringLiteral("count")).toInt(-1);
 }
 
+QJsonObject LocalService::lastRequest(const QString& path)
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("path"), path);
+    return control(QStringLiteral("/control/lastRequest"), query, {});
+}
+
+QJsonArray LocalService::uploads()
+{
+    return control(QStringLiteral("/control/uploads"), {}, {})
+        .value(QStringLiteral("uploads"))
+        .toArray();
+}
+
 QJsonObject LocalService::control(
     const QString& path, const QUrlQuery& query, const QByteArray& postBody) const
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -44,6 +45,14 @@ public:
     bool injectFaults(int count, const QString& mode, int delayMs = 0);
     // How many requests the service has answered on a path since it started.
     int requestCount(const QString& path);
+    // The last request on a path, HTTPS or plain: {"method","path","headers","body"},
+    // header names as the client sent them (a header with an empty value does not show);
+    // empty when none arrived.
+    QJsonObject lastRequest(const QString& path);
+    // Every log file uploaded since the service started, in order:
+    // {"markId","name","size","fields"} each; stored under
+    // stateFolder()/uploads/<markId>/<name>.
+    QJsonArray uploads();
 
 private:
     bool readAnnouncement();

@@ -1,0 +1,302 @@
+#include "LocalService.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QtTest>
+
+namespace {
+
+const QString uploadPath = QStringLiteral("/olbusiness/api/log/upload");
+const QString logName = QStringLiteral("student_2026_12_04_13_05_20.txt");
+constexpr int uploaderTimeoutMs = 90000;
+
+// How the argument reaches the program.
+constexpr int wholeArgument = 0;
+constexpr int cutShortArgument = 1;
+constexpr int noArgument = 2;
+
+// A log as the client writes it, with the bytes a careless transfer would change:
+// Chinese text, CR LF, NUL and high bytes, and more than one network packet of it.
+QByteArray sampleLog()
+{
+    QByteArray log;
+    for (int line = 0; line < 4000; ++line) {
+        log += QStringLiteral("2026-12-04 13:05:%1 Debug: 第%2行 \"quoted\"\r\n")
+                   .arg(line % 60, 2, 10, QLatin1Char('0'))
+                   .arg(line)
+                   .toUtf8();
+        log += char(line % 256);
+    }
+    log += QByteArray(16, '\0');
+    return log;
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// An address on which nothing listens: a port that was free a moment ago.
+QString deadAddress()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    return QStringLiteral("https://127.0.0.1:%1/olbusiness/api/log/upload")
+        .arg(server.serverPort());
+}
+
+} // namespace
+
+class QMUploaderTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QFile::exists(QStringLiteral(ZOV_QMUPLOADER)));
+        QVERIFY(m_service.start());
+        m_uploadConfig = fetchUploadConfig();
+        QVERIFY(!m_uploadConfig.value(QStringLiteral("uploadToken")).toString().isEmpty());
+    }
+
+    void init()
+    {
+        m_env.reset(new TestEnvironment);
+        QVERIFY(QDir().mkpath(logFolder()));
+    }
+
+    void uploadsTheLogByteForByte()
+    {
+        const QByteArray log = sampleLog();
+        QVERIFY(writeFile(logFolder() + logName, log));
+        const int before = m_service.uploads().size();
+        // Fields beyond the service's own go along as text, whatever their JSON type.
+        QJsonObject config = m_uploadConfig;
+        QJsonObject fields = config.value(QStringLiteral("fields")).toObject();
+        fields.insert(QStringLiteral("attempt"), 2);
+        fields.insert(QStringLiteral("note"), QStringLiteral("第二次"));
+        config.insert(QStringLiteral("fields"), fields);
+
+        QCOMPARE(runUploader(compact(argument(config, logName, 4711))), 0);
+
+        QCOMPARE(
+            readFile(m_service.stateFolder() + QStringLiteral("/uploads/4711/") + logName), log);
+        const QJsonArray uploads = m_service.uploads();
+        QCOMPARE(uploads.size(), before + 1);
+        const QJsonObject upload = uploads.last().toObject();
+        QCOMPARE(upload.value(QStringLiteral("markId")).toString(), QStringLiteral("4711"));
+        QCOMPARE(upload.value(QStringLiteral("name")).toString(), logName);
+        fields.insert(QStringLiteral("attempt"), QStringLiteral("2"));
+        QCOMPARE(upload.value(QStringLiteral("fields")).toObject(), fields);
+        const QJsonObject headers
+            = m_service.lastRequest(uploadPath).value(QStringLiteral("headers")).toObject();
+        QCOMPARE(headers.value(QStringLiteral("X-Upload-Token")).toString(),
+            m_uploadConfig.value(QStringLiteral("uploadToken")).toString());
+
+        const QString uploaderLog = uploaderLogText();
+        QVERIFY2(uploaderLog.contains(QStringLiteral("Uploaded ")), qPrintable(uploaderLog));
+        QVERIFY2(!uploaderLog.contains(QStringLiteral("[ERROR]")), qPrintable(uploaderLog));
+        // The token opens the upload for everyone who reads it; logs are uploaded.
+        QVERIFY(
+            !uploaderLog.contains(m_uploadConfig.value(QStringLiteral("uploadToken")).toString()));
+    }
+
+    void failureEndsWithAReasonInItsLog_data()
+    {
+        QTest::addColumn<QJsonObject>("configChanges");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("form");
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("serviceFails");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+
+        const QJsonObject none;
+        const auto change = [](const char* key, const QJsonValue& value) {
+            return QJsonObject { { QLatin1String(key), value } };
+        };
+        QTest::newRow("wrong token")
+            << change("uploadToken", QStringLiteral("0123456789abcdef")) << logName << wholeArgument
+            << true << false << 3 << "HTTP 403";
+        QTest::newRow("service fails")
+            << none << logName << wholeArgument << true << true << 3 << "HTTP 500";
+        QTest::newRow("untrusted certificate") << none << logName << wholeArgument << false << false
+                                               << 3 << "certificate is not trusted";
+        QTest::newRow("nothing listens")
+            << change("uploadUrl", deadAddress()) << logName << wholeArgument << true << false << 3
+            << "failed before the service answered";
+        QTest::newRow("missing file") << none << QStringLiteral("student_2026_12_03_08_00_00.txt")
+                                      << wholeArgument << true << false << 2 << "does not exist";
+        QTest::newRow("folder as file") << none << QStringLiteral("old") << wholeArgument << true
+                                        << false << 2 << "is not a regular file";
+        QTest::newRow("malformed argument")
+            << none << logName << cutShortArgument << true << false << 1 << "not JSON";
+        QTest::newRow("no argument")
+            << none << logName << noArgument << true << false << 1 << "exactly one argument";
+        QTest::newRow("no upload address") << change("uploadUrl", QJsonValue()) << logName
+                                           << wholeArgument << true << false << 1 << "no uploadUrl";
+        QTest::newRow("parent folder") << none << QStringLiteral("../setting.ini") << wholeArgument
+                                       << true << false << 1 << "not the name of a file";
+    }
+
+    void failureEndsWithAReasonInItsLog()
+    {
+        QFETCH(QJsonObject, configChanges);
+        QFETCH(QString, name);
+        QFETCH(int, form);
+        QFETCH(bool, trusted);
+        QFETCH(bool, serviceFails);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
+        QVERIFY(writeFile(logFolder() + logName, sampleLog()));
+        // What a log name leaving the log folder would reach.
+        QVERIFY(writeFile(logFolder() + QStringLiteral("../setting.ini"), "[Privacy]\n"));
+        QVERIFY(QDir().mkpath(logFolder() + QStringLiteral("old")));
+
+        QJsonObject config = m_uploadConfig;
+        for (auto it = configChanges.constBegin(); it != configChanges.constEnd(); ++it) {
+            if (it.value().isNull())
+                config.remove(it.key());
+            else
+                config.insert(it.key(), it.value());
+        }
+        QStringList arguments;
+        const QString whole = compact(argument(config, name, 7));
+        if (form == wholeArgument)
+            arguments << whole;
+        else if (form == cutShortArgument)
+            arguments << whole.chopped(1);
+        QProcessEnvironment environment = uploaderEnvironment();
+        if (!trusted)
+            environment.remove(QStringLiteral("ZOV_EXTRA_CA_FILE"));
+        if (serviceFails)
+            QVERIFY(m_service.injectFaults(1, QStringLiteral("error500")));
+        const int before = m_service.uploads().size();
+
+        QCOMPARE(runUploader(arguments, environment), exitCode);
+
+        QCOMPARE(m_service.uploads().size(), before);
+        const QString uploaderLog = uploaderLogText();
+        QVERIFY2(uploaderLog.contains(QStringLiteral("[ERROR]")), qPrintable(uploaderLog));
+        QVERIFY2(uploaderLog.contains(reason), qPrintable(uploaderLog));
+    }
+
+    // The service's own words reach the log, so a refusal can be understood later.
+    void refusalQuotesTheServiceAnswer()
+    {
+        QVERIFY(writeFile(logFolder() + logName, sampleLog()));
+        QJsonObject config = m_uploadConfig;
+        config.insert(QStringLiteral("uploadToken"), QStringLiteral("0123456789abcdef"));
+
+        QCOMPARE(runUploader(compact(argument(config, logName, 7))), 3);
+
+        const QString uploaderLog = uploaderLogText();
+        QVERIFY2(uploaderLog.contains(QStringLiteral("the upload token is missing or wrong")),
+            qPrintable(uploaderLog));
+    }
+
+    void logIsNamedAfterTheStartTime()
+    {
+        QCOMPARE(runUploader(QStringLiteral("{}")), 1);
+        const QStringList logs = QDir(logFolder()).entryList(QDir::Files);
+        QCOMPARE(logs.size(), 1);
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^uploader_\\d{4}_\\d{2}_\\d{2}_\\d{2}_\\d{2}_\\d{2}\\.txt$"))
+                     .match(logs.first())
+                     .hasMatch(),
+            qPrintable(logs.first()));
+    }
+
+private:
+    QString logFolder() const { return m_env->home() + QStringLiteral("/zov_qm_student/logs/"); }
+
+    QJsonObject argument(const QJsonObject& config, const QString& name, int markId) const
+    {
+        return { { QStringLiteral("data"), config }, { QStringLiteral("logName"), name },
+            { QStringLiteral("logPath"), logFolder() }, { QStringLiteral("markId"), markId } };
+    }
+
+    QProcessEnvironment uploaderEnvironment() const
+    {
+        QProcessEnvironment environment = m_env->environment();
+        m_service.applyClientEnvironment(environment);
+        return environment;
+    }
+
+    int runUploader(const QString& argument)
+    {
+        return runUploader(QStringList { argument }, uploaderEnvironment());
+    }
+
+    int runUploader(const QStringList& arguments, const QProcessEnvironment& environment)
+    {
+        QProcess uploader;
+        uploader.setProcessEnvironment(environment);
+        uploader.setProcessChannelMode(QProcess::ForwardedChannels);
+        uploader.start(QStringLiteral(ZOV_QMUPLOADER), arguments);
+        if (!uploader.waitForFinished(uploaderTimeoutMs)) {
+            uploader.kill();
+            uploader.waitForFinished();
+            return -1;
+        }
+        return uploader.exitStatus() == QProcess::NormalExit ? uploader.exitCode() : -2;
+    }
+
+    QString uploaderLogText() const
+    {
+        QString text;
+        const QDir folder(logFolder());
+        for (const QString& name : folder.entryList({ QStringLiteral("uploader_*.txt") }))
+            text += QString::fromUtf8(readFile(folder.filePath(name)));
+        return text;
+    }
+
+    // The upload configuration as the client fetches it, straight from the service.
+    QJsonObject fetchUploadConfig() const
+    {
+        QUrl url = m_service.apiBaseUrl();
+        url.setPath(QStringLiteral("/olbusiness/api/log/uploadConfig"));
+        QNetworkRequest request(url);
+        request.setSslConfiguration(m_service.sslConfiguration());
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        request.setTransferTimeout(10000);
+        QNetworkAccessManager manager;
+        QNetworkReply* reply = manager.post(request, QByteArrayLiteral("{}"));
+        QEventLoop loop;
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        return QJsonDocument::fromJson(reply->readAll())
+            .object()
+            .value(QStringLiteral("data"))
+            .toObject();
+    }
+
+    LocalService m_service;
+    QJsonObject m_uploadConfig;
+    QScopedPointer<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(QMUploaderTest)
+#include "tst_qmuploader.moc"

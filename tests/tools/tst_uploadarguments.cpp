@@ -1,0 +1,193 @@
+#include "tools/UploadArguments.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QtTest>
+
+namespace {
+
+QJsonObject validArgument()
+{
+    const QJsonObject fields { { QStringLiteral("app"), QStringLiteral("student") },
+        { QStringLiteral("channel"), QStringLiteral("ol_stu") } };
+    const QJsonObject data { { QStringLiteral("uploadUrl"),
+                                 QStringLiteral(
+                                     "https://127.0.0.1:8443/olbusiness/api/log/upload") },
+        { QStringLiteral("uploadToken"), QStringLiteral("abc123") },
+        { QStringLiteral("fields"), fields } };
+    return { { QStringLiteral("data"), data },
+        { QStringLiteral("logName"), QStringLiteral("student_2026_12_04_13_05_20.txt") },
+        { QStringLiteral("logPath"), QStringLiteral("/home/pupil/zov_qm_student/logs/") },
+        { QStringLiteral("markId"), 4711 } };
+}
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString withMember(const QString& key, const QJsonValue& value)
+{
+    QJsonObject argument = validArgument();
+    argument.insert(key, value);
+    return compact(argument);
+}
+
+QString withDataMember(const QString& key, const QJsonValue& value)
+{
+    QJsonObject argument = validArgument();
+    QJsonObject data = argument.value(QStringLiteral("data")).toObject();
+    if (value.isUndefined())
+        data.remove(key);
+    else
+        data.insert(key, value);
+    argument.insert(QStringLiteral("data"), data);
+    return compact(argument);
+}
+
+} // namespace
+
+class UploadArgumentsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clientArgumentIsTakenApart()
+    {
+        UploadArguments arguments;
+        QVERIFY2(arguments.parse(compact(validArgument())), qPrintable(arguments.errorString()));
+        QCOMPARE(arguments.uploadUrl(),
+            QUrl(QStringLiteral("https://127.0.0.1:8443/olbusiness/api/log/upload")));
+        QCOMPARE(arguments.uploadToken(), QStringLiteral("abc123"));
+        QCOMPARE(arguments.fields().value(QStringLiteral("channel")).toString(),
+            QStringLiteral("ol_stu"));
+        QCOMPARE(arguments.markId(), 4711);
+        QCOMPARE(arguments.filePath(),
+            QStringLiteral("/home/pupil/zov_qm_student/logs/student_2026_12_04_13_05_20.txt"));
+    }
+
+    void optionalPartsMayBeMissing()
+    {
+        QJsonObject argument = validArgument();
+        argument.insert(QStringLiteral("logPath"), QStringLiteral("/var/logs"));
+        argument.insert(QStringLiteral("markId"), 0);
+        argument.insert(QStringLiteral("data"),
+            QJsonObject {
+                { QStringLiteral("uploadUrl"), QStringLiteral("http://example.test/up") } });
+        UploadArguments arguments;
+        QVERIFY2(arguments.parse(compact(argument)), qPrintable(arguments.errorString()));
+        QVERIFY(arguments.uploadToken().isEmpty());
+        QVERIFY(arguments.fields().isEmpty());
+        QCOMPARE(arguments.markId(), 0);
+        QCOMPARE(arguments.filePath(), QStringLiteral("/var/logs/student_2026_12_04_13_05_20.txt"));
+    }
+
+    void unusableArgumentIsRefused_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("explanation");
+        QTest::newRow("empty") << QString() << "not JSON";
+        QTest::newRow("cut short") << compact(validArgument()).left(40) << "not JSON";
+        QTest::newRow("array") << QStringLiteral("[1,2]") << "not a JSON object";
+        QTest::newRow("no data") << withMember(QStringLiteral("data"), QJsonValue()) << "\"data\"";
+        QTest::newRow("data is text")
+            << withMember(QStringLiteral("data"), QStringLiteral("x")) << "\"data\"";
+        QTest::newRow("no uploadUrl")
+            << withDataMember(QStringLiteral("uploadUrl"), QJsonValue::Undefined) << "uploadUrl";
+        QTest::newRow("uploadUrl not text")
+            << withDataMember(QStringLiteral("uploadUrl"), 12) << "uploadUrl";
+        QTest::newRow("ftp address")
+            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("ftp://host/up"))
+            << "not an http or https address";
+        QTest::newRow("file address")
+            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("file:///etc/passwd"))
+            << "not an http or https address";
+        QTest::newRow("relative address")
+            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("/olbusiness/up"))
+            << "not an http or https address";
+        QTest::newRow("fields not an object")
+            << withDataMember(QStringLiteral("fields"), QJsonArray { 1 }) << "\"fields\"";
+        QTest::newRow("no logPath")
+            << withMember(QStringLiteral("logPath"), QString()) << "logPath";
+        QTest::newRow("no logName")
+            << withMember(QStringLiteral("logName"), QJsonValue()) << "not the name of a file";
+        QTest::newRow("parent folder")
+            << withMember(QStringLiteral("logName"), QStringLiteral("../setting.ini"))
+            << "not the name of a file";
+        QTest::newRow("two dots") << withMember(QStringLiteral("logName"), QStringLiteral(".."))
+                                  << "not the name of a file";
+        QTest::newRow("dot") << withMember(QStringLiteral("logName"), QStringLiteral("."))
+                             << "not the name of a file";
+        QTest::newRow("absolute") << withMember(
+            QStringLiteral("logName"), QStringLiteral("/etc/passwd"))
+                                  << "not the name of a file";
+        QTest::newRow("sub-folder")
+            << withMember(QStringLiteral("logName"), QStringLiteral("old/student.txt"))
+            << "not the name of a file";
+        QTest::newRow("backslash")
+            << withMember(QStringLiteral("logName"), QStringLiteral("..\\..\\ss.ini"))
+            << "not the name of a file";
+        QTest::newRow("quote") << withMember(
+            QStringLiteral("logName"), QStringLiteral("a\"; name=\"markId.txt"))
+                               << "not the name of a file";
+        QTest::newRow("line break")
+            << withMember(QStringLiteral("logName"), QStringLiteral("a\r\nX-Upload-Token: x"))
+            << "not the name of a file";
+        QTest::newRow("drive") << withMember(QStringLiteral("logName"), QStringLiteral("C:ss.ini"))
+                               << "not the name of a file";
+        QTest::newRow("no markId")
+            << withMember(QStringLiteral("markId"), QJsonValue()) << "markId";
+        QTest::newRow("markId as text")
+            << withMember(QStringLiteral("markId"), QStringLiteral("4711")) << "markId";
+        QTest::newRow("fractional markId") << withMember(QStringLiteral("markId"), 1.5) << "markId";
+        QTest::newRow("huge markId") << withMember(QStringLiteral("markId"), 1e300) << "markId";
+    }
+
+    void unusableArgumentIsRefused()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, explanation);
+        UploadArguments arguments;
+        QVERIFY(!arguments.parse(argument));
+        QVERIFY2(
+            arguments.errorString().contains(explanation), qPrintable(arguments.errorString()));
+    }
+
+    // A refused argument must not leave the values of an earlier one behind.
+    void parsingAgainStartsAfresh()
+    {
+        UploadArguments arguments;
+        QVERIFY(arguments.parse(compact(validArgument())));
+        QVERIFY(
+            !arguments.parse(withDataMember(QStringLiteral("uploadUrl"), QJsonValue::Undefined)));
+        QVERIFY(arguments.uploadUrl().isEmpty());
+        QVERIFY(arguments.uploadToken().isEmpty());
+        QVERIFY(arguments.parse(compact(validArgument())));
+        QVERIFY(arguments.errorString().isEmpty());
+    }
+
+    void fieldValuesBecomeText_data()
+    {
+        QTest::addColumn<QJsonValue>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("text") << QJsonValue(QStringLiteral("学生")) << QStringLiteral("学生");
+        QTest::newRow("whole number") << QJsonValue(3) << QStringLiteral("3");
+        QTest::newRow("fraction") << QJsonValue(0.1) << QStringLiteral("0.1");
+        QTest::newRow("true") << QJsonValue(true) << QStringLiteral("true");
+        QTest::newRow("null") << QJsonValue() << QString();
+        QTest::newRow("object") << QJsonValue(QJsonObject { { QStringLiteral("a"), 1 } })
+                                << QStringLiteral("{\"a\":1}");
+        QTest::newRow("array") << QJsonValue(QJsonArray { 1, QStringLiteral("b") })
+                               << QStringLiteral("[1,\"b\"]");
+    }
+
+    void fieldValuesBecomeText()
+    {
+        QFETCH(QJsonValue, value);
+        QFETCH(QString, text);
+        QCOMPARE(UploadArguments::fieldText(value), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(UploadArgumentsTest)
+#include "tst_uploadarguments.moc"

@@ -1,0 +1,413 @@
+#include "LocalService.h"
+#include "ModalWatcher.h"
+#include "PageProbe.h"
+#include "TestEnvironment.h"
+
+#include "app/Context.h"
+#include "app/Settings.h"
+#include "core/NetworkHelper.h"
+#include "web/CourseListTitle.h"
+#include "web/HybirdPluginManager.h"
+#include "web/NoticeLabel.h"
+#include "web/WebMainWindow.h"
+#include "web/WebUI.h"
+#include "web/WebViewManager.h"
+#include "widgets/MessageBoxW.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject jsonObject(const QVariant& text)
+{
+    return QJsonDocument::fromJson(text.toString().toUtf8()).object();
+}
+
+// Chooses "print to file" in Qt's own print dialog and points it at path.
+void printToFile(QPrintDialog* dialog, const QString& path)
+{
+    auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+    if (printers)
+        printers->setCurrentIndex(printers->count() - 1);
+    if (auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+        fileName->setText(path);
+    dialog->accept();
+}
+
+} // namespace
+
+// The main window with its real web view, on pages of the local service.
+class WebShellTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_env.apply();
+        QVERIFY(m_service.start());
+        m_service.applyClientEnvironment();
+        zov::network::NetworkHelper::initialize();
+
+        ContextData& context = Context::instance()->data();
+        context.loginUrl = pageUrl(QStringLiteral("/pages/test/probe.html"));
+        context.getUploadConfigUrl = m_service.apiBaseUrl().toString()
+            + QStringLiteral("/olbusiness/api/log/uploadConfig");
+
+        m_window.reset(new WebMainWindow);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+        m_probe.reset(new PageProbe(m_window->webViewManager()->view()->page()));
+    }
+
+    void init()
+    {
+        QSignalSpy loaded(m_window->webViewManager(), &WebViewManager::loadFinished);
+        m_window->webViewManager()->loadUrl(pageUrl(QStringLiteral("/pages/test/probe.html")));
+        QVERIFY(loaded.wait(15000));
+        QVERIFY(m_probe->waitForBridge());
+    }
+
+    void cleanupTestCase()
+    {
+        m_probe.reset();
+        m_window.reset();
+    }
+
+    void startUrlCarriesAgreementAndVersion()
+    {
+        writeSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy"), QStringLiteral("true"));
+        QVERIFY(WebMainWindow::startUrl().startsWith(
+            pageUrl(QStringLiteral("/pages/test/probe.html?isagree=true&version="))));
+    }
+
+    void bridgeExistsBeforeThePageScriptsRun()
+    {
+        QCOMPARE(m_probe->evaluate(QStringLiteral("probe.bridgeAtFirstScript")).toString(),
+            QStringLiteral("object"));
+        QCOMPARE(m_probe->evaluate(QStringLiteral("window.newClient")).toBool(), true);
+        QCOMPARE(
+            m_probe->evaluate(QStringLiteral("typeof window._dhbridge.onListenEvent")).toString(),
+            QStringLiteral("function"));
+    }
+
+    // Only requests with a callback id are answered, once each, in the answer form.
+    void requestsWithCallbackGetExactlyOneAnswer()
+    {
+        QSignalSpy moved(HybirdPluginManager::instance(), &HybirdPluginManager::dh_sig_windowMove);
+        QSignalSpy entered(HybirdPluginManager::instance(), &HybirdPluginManager::dh_sig_enterRoom);
+        m_probe->evaluate(QStringLiteral("probe.send('common.getVersion', undefined, true);"
+                                         "probe.send('common.getVersion', undefined, true);"
+                                         "probe.send('common.getVersion', undefined, false);"
+                                         "probe.send('common.windowMove', {x: 10}, true);"
+                                         "probe.send('common.windowMove', {}, true);"
+                                         "probe.send('common.enterRoom', {type: 7}, true);"
+                                         "probe.send('common.noSuchPlugin', {}, true);"
+                                         "probe.send('common.windowMove', {x: 10, y: 20}, true);"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length >= 3")));
+        QTest::qWait(300);
+        QCOMPARE(m_probe->evaluate(QStringLiteral("probe.answers.length")).toInt(), 3);
+        QCOMPARE(m_probe->evaluate(QStringLiteral("probe.rawAnswerCalls")).toInt(), 3);
+
+        const QJsonArray answers = QJsonDocument::fromJson(
+            m_probe->evaluate(QStringLiteral("JSON.stringify(probe.answers)")).toString().toUtf8())
+                                       .array();
+        QSet<QString> callbackIds;
+        for (const QJsonValue& value : answers) {
+            const QJsonObject answer = value.toObject();
+            QCOMPARE(answer.keys(),
+                (QStringList { "callbackId", "complete", "data", "errorMessage", "status" }));
+            QVERIFY(answer.value("callbackId").toString().startsWith(QStringLiteral("cb_")));
+            callbackIds.insert(answer.value("callbackId").toString());
+            QCOMPARE(answer.value("status").toInt(), 1);
+            QCOMPARE(answer.value("complete").toInt(), 1);
+            QCOMPARE(answer.value("errorMessage").toString(), QString());
+            QVERIFY(answer.value("data").isString());
+        }
+        QCOMPARE(callbackIds.size(), 3);
+        for (int i : { 0, 1 }) {
+            const QJsonObject version = jsonObject(answers.at(i).toObject().value("data"));
+            QCOMPARE(version.keys(), QStringList { "data" });
+            QVERIFY(version.value("data").isString());
+        }
+        QCOMPARE(answers.at(2).toObject().value("data").toString(), QString());
+
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.first(), (QVariantList { 10, 20 }));
+        QCOMPARE(entered.count(), 1);
+        QCOMPARE(entered.first().first().toJsonObject().value("type").toInt(), 7);
+    }
+
+    void malformedRequestsAreDroppedWithoutHarm()
+    {
+        QSignalSpy answered(
+            HybirdPluginManager::instance(), &HybirdPluginManager::dh_sig_sendToWeb);
+        WebViewManager* manager = m_window->webViewManager();
+        emit manager->notifyJsMessage(QStringLiteral("abc"));
+        emit manager->notifyJsMessage(QStringLiteral("[1,2]"));
+        emit manager->notifyJsMessage(QStringLiteral("{\"callbackId\":\"cb_9_1\"}"));
+        QCOMPARE(answered.count(), 0);
+
+        m_probe->evaluate(QStringLiteral("probe.send('common.getVersion', {}, true)"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length === 1")));
+    }
+
+    void eventsReachEveryListenerOfTheirNameOnly()
+    {
+        m_probe->evaluate(QStringLiteral("probe.listen('listenEvaluate', 'a');"
+                                         "probe.listen('listenEvaluate', 'b');"
+                                         "probe.listen('set_a4_page_size', 'c');"
+                                         "probe.send('common.enterRoom', {type: 2, planId: 42,"
+                                         " course_type: 3, grade_type: 5, oltoken: 't'});"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("true")));
+        QTRY_COMPARE(Context::instance()->data().oltoken, QStringLiteral("t"));
+        m_window->onSwitchEvaluationPage(QJsonObject());
+
+        QVERIFY(
+            m_probe->waitFor(QStringLiteral("(probe.events['listenEvaluate:b'] || []).length")));
+        QTest::qWait(200);
+        QCOMPARE(
+            m_probe->evaluate(QStringLiteral("probe.events['listenEvaluate:a'].length")).toInt(),
+            1);
+        QCOMPARE(
+            m_probe->evaluate(QStringLiteral("probe.events['listenEvaluate:b'].length")).toInt(),
+            1);
+        QVERIFY(
+            !m_probe->evaluate(QStringLiteral("'set_a4_page_size:c' in probe.events")).toBool());
+
+        const QJsonObject event = QJsonDocument::fromJson(
+            m_probe->evaluate(QStringLiteral("JSON.stringify(probe.events['listenEvaluate:a'][0])"))
+                .toString()
+                .toUtf8())
+                                      .object();
+        QCOMPARE(event.value("callbackId").toString(), QStringLiteral("listenEvaluate"));
+        QCOMPARE(event.value("status").toInt(), 1);
+        const QJsonObject data = event.value("data").toObject();
+        QCOMPARE(data.value("class_id").toInt(), 42);
+        QCOMPARE(data.value("course_type").toInt(), 3);
+        QCOMPARE(data.value("grade_type").toInt(), 5);
+        QCOMPARE(data.value("evaluateurl_type").toBool(true), false);
+    }
+
+    void linkClickInMainFrameIsReportedAndFollowed()
+    {
+        QSignalSpy reloaded(m_window->webViewManager(), &WebViewManager::sigReload);
+        QSignalSpy urlChanged(m_window->webViewManager(), &WebViewManager::urlChanged);
+        m_probe->evaluate(QStringLiteral("document.getElementById('next-page').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!urlChanged.isEmpty(), 15000);
+        QVERIFY(urlChanged.last().first().toUrl().toString().endsWith(QStringLiteral("?next=1")));
+        QCOMPARE(reloaded.count(), 1);
+    }
+
+    void pdfDownloadAsksWhereToSave()
+    {
+        const QString target = m_env.temp() + QStringLiteral("/讲义.pdf");
+        QString filter;
+        QString caption;
+        ModalWatcher<QFileDialog> refuse([&](QFileDialog* dialog) {
+            filter = dialog->nameFilters().join(QLatin1Char(';'));
+            caption = dialog->windowTitle();
+            dialog->reject();
+        });
+        m_probe->evaluate(QStringLiteral("document.getElementById('pdf-link').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(refuse.answered(), 15000);
+        QCOMPARE(filter, QStringLiteral("文件(*.pdf)"));
+        QCOMPARE(caption, QStringLiteral("另存为"));
+
+        ModalWatcher<QFileDialog> accept([&](QFileDialog* dialog) {
+            auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(fileName);
+            fileName->setText(target);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        m_probe->evaluate(QStringLiteral("document.getElementById('pdf-link').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(accept.answered(), 15000);
+        const QByteArray served
+            = fileBytes(QStringLiteral(ZOV_SERVICE_WWW_DIR "/pages/test/sample.pdf"));
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(target), served, 15000);
+        QCOMPARE(QDir(m_env.temp()).entryList({ QStringLiteral("*.pdf") }).size(), 1);
+    }
+
+    void logInWritesMarkerAndShowsSignedIn()
+    {
+        QFile::remove(agreementMarkerPath());
+        auto* signedIn = m_window->titleBar()->findChild<QLabel*>(QStringLiteral("signedInLabel"));
+        QVERIFY(signedIn);
+        m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: 1, token: 'tk-1',"
+                                         " uid: 'uid-1', userId: '77'})"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(agreementMarkerPath()), 10000);
+        const ContextData& context = Context::instance()->data();
+        QCOMPARE(context.token, QStringLiteral("tk-1"));
+        QCOMPARE(context.uid, QStringLiteral("uid-1"));
+        QCOMPARE(context.userId, 77);
+        QVERIFY(signedIn->isVisible());
+
+        m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: 8})"));
+        QTRY_VERIFY_WITH_TIMEOUT(!signedIn->isVisible(), 10000);
+    }
+
+    void agreementCheckBoxIsStored()
+    {
+        for (const bool checked : { false, true }) {
+            m_probe->evaluate(
+                QStringLiteral("probe.send('common.enterRoom', {type: 6, checked: %1})")
+                    .arg(checked ? "true" : "false"));
+            const QString expected = checked ? QStringLiteral("true") : QStringLiteral("false");
+            QTRY_COMPARE_WITH_TIMEOUT(
+                readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
+                expected, 10000);
+        }
+    }
+
+    void pageSizeEventHasPositiveA4Size()
+    {
+        m_probe->evaluate(QStringLiteral("probe.listen('set_a4_page_size', 'p');"
+                                         "probe.send('common.enterRoom', {type: 9})"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.events['set_a4_page_size:p']")));
+        QTest::qWait(200);
+        const QJsonArray events = QJsonDocument::fromJson(
+            m_probe->evaluate(QStringLiteral("JSON.stringify(probe.events['set_a4_page_size:p'])"))
+                .toString()
+                .toUtf8())
+                                      .array();
+        QCOMPARE(events.size(), 1);
+        const QJsonObject data = events.first().toObject().value("data").toObject();
+        QVERIFY(data.value("A4_width").toInt() > 0);
+        QVERIFY(data.value("A4_height").toInt() > data.value("A4_width").toInt());
+    }
+
+    void printingEndsWithOneFinishedEvent_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("printed to a PDF file") << true;
+        QTest::newRow("dialog cancelled") << false;
+    }
+
+    void printingEndsWithOneFinishedEvent()
+    {
+        QFETCH(bool, accept);
+        const QString pdf = m_env.temp() + QStringLiteral("/paper-%1.pdf").arg(accept);
+        ModalWatcher<QPrintDialog> answer([&](QPrintDialog* dialog) {
+            if (accept)
+                printToFile(dialog, pdf);
+            else
+                dialog->reject();
+        });
+        m_probe->evaluate(QStringLiteral("probe.listen('print_finished', 'f');"
+                                         "probe.send('common.enterRoom', {type: 10})"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.events['print_finished:f']"), 30000));
+        QVERIFY(answer.answered());
+        QTest::qWait(200);
+        QCOMPARE(
+            m_probe->evaluate(QStringLiteral("JSON.stringify(probe.events['print_finished:f'])"))
+                .toString(),
+            QStringLiteral("[{\"callbackId\":\"print_finished\",\"complete\":true,\"data\":\"\","
+                           "\"errorMessage\":\"\",\"status\":true}]"));
+        if (accept)
+            QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+        else
+            QVERIFY(!QFile::exists(pdf));
+    }
+
+    void logUploadSendsHeadersAndDeliversTheLog()
+    {
+        ContextData& context = Context::instance()->data();
+        context.token = QStringLiteral("tk-upload");
+        context.uid = QStringLiteral("uid-upload");
+        context.userId = 4321;
+        context.logFileName = QStringLiteral("student_2026_12_06_10_00_00.txt");
+        const QString logDir = m_env.home() + QStringLiteral("/zov_qm_student/logs");
+        QVERIFY(QDir().mkpath(logDir));
+        QFile log(logDir + QLatin1Char('/') + context.logFileName);
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        const QByteArray logBytes
+            = QByteArray("2026-12-06 10:00:00 [Debug] 日志内容\n").repeated(500);
+        log.write(logBytes);
+        log.close();
+        QDir::setCurrent(QStringLiteral(ZOV_UPLOADER_DIR));
+
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        m_probe->evaluate(QStringLiteral("probe.send('common.upLoadLog', {}, true)"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length === 1")));
+        auto* notice = m_window->findChild<NoticeLabel*>();
+        QVERIFY(notice && notice->isVisible());
+        QCOMPARE(notice->text(), QStringLiteral("日志上传中"));
+
+        const QString uploaded = m_service.stateFolder()
+            + QStringLiteral("/uploads/4321/student_2026_12_06_10_00_00.txt");
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(uploaded), logBytes, 30000);
+
+        const QJsonObject request
+            = m_service.lastRequest(QStringLiteral("/olbusiness/api/log/uploadConfig"));
+        const QJsonObject headers = request.value("headers").toObject();
+        QCOMPARE(headers.value("token").toString(), QStringLiteral("tk-upload"));
+        QCOMPARE(headers.value("channel").toString(), QStringLiteral("ol_stu"));
+        QCOMPARE(headers.value("UUId").toString(), QStringLiteral("uid-upload"));
+        QCOMPARE(headers.value("Content-Type").toString(), QStringLiteral("application/json"));
+        const qint64 timestamp = headers.value("timestamp").toString().toLongLong();
+        QVERIFY(timestamp >= before && timestamp <= QDateTime::currentSecsSinceEpoch());
+        QCOMPARE(request.value("body").toString(), QStringLiteral("{}"));
+    }
+
+    // Runs last: a confirmed close quits the application.
+    void confirmedCloseEndsOnlyOurOwnHelpers()
+    {
+        const QString fakeCurl = m_env.temp() + QStringLiteral("/curl");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), fakeCurl));
+        QProcess ownCurl;
+        ownCurl.start(fakeCurl, { QStringLiteral("300") });
+        QVERIFY(ownCurl.waitForStarted());
+        qint64 foreignPid = 0;
+        QVERIFY(
+            QProcess::startDetached(fakeCurl, { QStringLiteral("300") }, QString(), &foreignPid));
+
+        ModalWatcher<MessageBoxW> refuse([](MessageBoxW* box) { box->onCancelClicked(); });
+        m_window->onCloseWindow();
+        QVERIFY(refuse.answered());
+        QCOMPARE(ownCurl.state(), QProcess::Running);
+
+        ModalWatcher<MessageBoxW> confirm([](MessageBoxW* box) { box->onOkClicked(); });
+        m_window->onCloseWindow();
+        QVERIFY(confirm.answered());
+        QVERIFY(ownCurl.waitForFinished(5000));
+        const bool foreignAlive = QFile::exists(QStringLiteral("/proc/%1").arg(foreignPid));
+        QProcess::execute(QStringLiteral("kill"), { QString::number(foreignPid) });
+        QVERIFY(foreignAlive);
+    }
+
+private:
+    QString pageUrl(const QString& path) const { return m_service.webBaseUrl().toString() + path; }
+
+    TestEnvironment m_env;
+    LocalService m_service;
+    QScopedPointer<WebMainWindow> m_window;
+    QScopedPointer<PageProbe> m_probe;
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    WebShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_webshell.moc"

@@ -1,0 +1,5 @@
+#include "web/DHBridge.h"
+
+DHBridge::DHBridge(QObject* parent)
+    : QObject(parent)
+{ }

@@ -1,0 +1,5 @@
+#include "web/DHJSRequest.h"
+
+DHJSRequest::DHJSRequest(QObject* parent)
+    : QObject(parent)
+{ }

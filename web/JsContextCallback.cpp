@@ -1,0 +1,3 @@
+#include "web/JsContextCallback.h"
+
+JsContextCallback::~JsContextCallback() = default;
