@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include "app/Context.h"
+#include "app/PrivacyDialog.h"
 #include "app/Settings.h"
 #include "core/NetworkHelper.h"
 #include "web/CourseListTitle.h"
@@ -27,6 +28,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineView>
 
 namespace {
 
@@ -69,6 +71,8 @@ private slots:
 
         ContextData& context = Context::instance()->data();
         context.loginUrl = pageUrl(QStringLiteral("/pages/test/probe.html"));
+        context.useragreementUrl = pageUrl(QStringLiteral("/pages/agreement/user.html"));
+        context.privacyagreementUrl = pageUrl(QStringLiteral("/pages/agreement/privacy.html"));
         context.getUploadConfigUrl = m_service.apiBaseUrl().toString()
             + QStringLiteral("/olbusiness/api/log/uploadConfig");
 
@@ -262,6 +266,60 @@ private slots:
 
         m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: 8})"));
         QTRY_VERIFY_WITH_TIMEOUT(!signedIn->isVisible(), 10000);
+    }
+
+    void studentLogsInThroughTheServicePages()
+    {
+        QFile::remove(agreementMarkerPath());
+        Context::instance()->data().token.clear();
+        QSignalSpy loaded(m_window->webViewManager(), &WebViewManager::loadFinished);
+        m_window->webViewManager()->loadUrl(
+            pageUrl(QStringLiteral("/pages/login.html?isagree=true&version=1.6.7.0")));
+        QVERIFY(loaded.wait(15000));
+        m_probe->evaluate(QStringLiteral("document.getElementById('account').value = '13800000000';"
+                                         "document.getElementById('password').value = 'secret';"
+                                         "document.getElementById('login-btn').click();"));
+        QTRY_VERIFY_WITH_TIMEOUT(!Context::instance()->data().token.isEmpty(), 15000);
+        QVERIFY(QFile::exists(agreementMarkerPath()));
+        QVERIFY(Context::instance()->data().userId > 0);
+
+        QVERIFY(
+            m_probe->waitFor(QStringLiteral("location.pathname.endsWith('timetable.html') && "
+                                            "document.querySelector('.lesson-card .enter-btn')")));
+        Context::instance()->data().oltoken.clear();
+        m_probe->evaluate(
+            QStringLiteral("document.querySelector('.lesson-card .enter-btn').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!Context::instance()->data().oltoken.isEmpty(), 15000);
+    }
+
+    void agreementPagesHideTheWindowUntilClosed_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("user agreement") << 4 << QStringLiteral("/pages/agreement/user.html");
+        QTest::newRow("privacy policy") << 5 << QStringLiteral("/pages/agreement/privacy.html");
+    }
+
+    void agreementPagesHideTheWindowUntilClosed()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, page);
+        m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: %1})").arg(type));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 10000);
+        PrivacyDialog* dialog = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* candidate = qobject_cast<PrivacyDialog*>(widget))
+                dialog = candidate->isVisible() ? candidate : dialog;
+        }
+        QVERIFY(dialog);
+        auto* view = dialog->findChild<QWebEngineView*>();
+        QVERIFY(view);
+        QTRY_COMPARE_WITH_TIMEOUT(view->url().toString(), pageUrl(page), 10000);
+
+        QPointer<PrivacyDialog> guardedDialog(dialog);
+        dialog->on_pushButton_clicked(false);
+        QVERIFY(m_window->isVisible());
+        QTRY_VERIFY(guardedDialog.isNull());
     }
 
     void agreementCheckBoxIsStored()
