@@ -51,6 +51,7 @@ CourseListTitle::CourseListTitle(QWidget* parent)
 
     m_signedInLabel = new QLabel(QStringLiteral("已登录"), this);
     m_signedInLabel->setObjectName(QStringLiteral("signedInLabel"));
+    m_signedInLabel->setFixedHeight(22);
     m_signedInLabel->hide();
     layout->addWidget(m_signedInLabel);
     layout->addStretch(1);

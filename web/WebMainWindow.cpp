@@ -23,6 +23,7 @@
 #include <QJsonDocument>
 #include <QPageSize>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -60,6 +61,7 @@ WebMainWindow::WebMainWindow(QWidget* parent)
     setWindowIcon(QIcon(QStringLiteral("res/student.png")));
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     resize(1280, 760);
+    move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
