@@ -40,21 +40,11 @@ int runMinimalView(int argc, char* argv[])
     return app.exec();
 }
 
-QByteArray logText(const TestEnvironment& env)
-{
-    const QDir logs(env.dataFolder() + QStringLiteral("/logs"));
-    const QStringList files = logs.entryList({ QStringLiteral("student_*.txt") }, QDir::Files);
-    QFile file(files.isEmpty() ? QString() : logs.filePath(files.last()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 qint64 programToLoginPage(const LocalService& service, const PrivateDisplay& display)
 {
     TestEnvironment env;
     StagedProgram program;
-    QFile marker(env.temp() + QStringLiteral("/zov-stu-agreed-file"));
-    marker.open(QIODevice::WriteOnly);
-    marker.close();
+    env.writeAgreementMarker();
     QProcessEnvironment processEnv = env.environment();
     service.applyClientEnvironment(processEnv);
     processEnv.insert(QStringLiteral("DISPLAY"), display.name());
@@ -64,7 +54,7 @@ qint64 programToLoginPage(const LocalService& service, const PrivateDisplay& dis
     timer.start();
     program.start(processEnv);
     while (timer.elapsed() < kTimeoutMs) {
-        if (logText(env).contains("WebMainWindow::onLoadFinished true")) {
+        if (env.runLogText().contains("WebMainWindow::onLoadFinished true")) {
             const qint64 elapsed = timer.elapsed();
             program.terminate();
             return elapsed;

@@ -26,9 +26,7 @@ qint64 timeToMainWindow(const LocalService& service, const PrivateDisplay& displ
 {
     TestEnvironment env;
     StagedProgram program;
-    QFile marker(env.temp() + QStringLiteral("/zov-stu-agreed-file"));
-    marker.open(QIODevice::WriteOnly);
-    marker.close();
+    env.writeAgreementMarker();
 
     QProcessEnvironment processEnv = env.environment();
     service.applyClientEnvironment(processEnv);

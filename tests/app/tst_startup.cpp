@@ -13,25 +13,12 @@ namespace {
 
 constexpr int kStartTimeoutMs = 60000;
 
-// The text of this run's log file, or empty while there is none.
-QByteArray logText(const TestEnvironment& env)
-{
-    const QDir logs(env.dataFolder() + QStringLiteral("/logs"));
-    const QStringList files = logs.entryList({ QStringLiteral("student_*.txt") }, QDir::Files);
-    if (files.isEmpty())
-        return QByteArray();
-    QFile file(logs.filePath(files.last()));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
 bool waitForLog(const TestEnvironment& env, const QByteArray& text, int timeoutMs = kStartTimeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        if (logText(env).contains(text))
+        if (env.runLogText().contains(text))
             return true;
         QTest::qWait(100);
     }
@@ -67,7 +54,7 @@ private slots:
         QVERIFY(m_program->isValid());
         m_service.injectFaults(0, QStringLiteral("error500"));
         // A student who has logged in before is not asked to agree again.
-        QVERIFY(writeAgreementMarker());
+        QVERIFY(m_env->writeAgreementMarker());
     }
 
     void cleanup()
@@ -80,7 +67,7 @@ private slots:
     {
         startProgram();
         QVERIFY(waitForLog(*m_env, "strUrl"));
-        const QByteArray log = logText(*m_env);
+        const QByteArray log = m_env->runLogText();
         for (const char* line : { "Create log path:", "[Application][requestInfo] https://",
                  "onGetConfigResult", "[QM] Application::update ==> start", "STATE_NO_EXIST",
                  "[QM] Application::update ==> end", "[QM] clear old version files <-- end",
@@ -116,7 +103,7 @@ private slots:
         QVERIFY(m_xdo.pressKey(box, QStringLiteral("Escape")));
         QVERIFY(m_program->waitForExit(10000));
         QCOMPARE(m_program->exitCode(), 4);
-        QVERIFY(logText(*m_env).contains("Get config failed."));
+        QVERIFY(m_env->runLogText().contains("Get config failed."));
     }
 
     void twoRetriedFailuresThenSuccessReachTheMainWindow()
@@ -130,7 +117,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!m_xdo.visibleWindows(m_program->pid()).contains(box), 10000);
         }
         QVERIFY(waitForLog(*m_env, "strUrl"));
-        QCOMPARE(logText(*m_env).count("[Application][requestInfo]"), 3);
+        QCOMPARE(m_env->runLogText().count("[Application][requestInfo]"), 3);
     }
 
     void unwritableLogFolderExitsWithOne()
@@ -173,30 +160,19 @@ private slots:
 
     void firstStartAsksForAgreementAndGoesOn()
     {
-        QVERIFY(QFile::remove(agreementMarker()));
+        QVERIFY(QFile::remove(m_env->agreementMarker()));
         startProgram();
         const QString notice = m_xdo.waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
         QVERIFY(!notice.isEmpty());
-        QVERIFY(!logText(*m_env).contains("strUrl"));
+        QVERIFY(!m_env->runLogText().contains("strUrl"));
         // "同意" is the left one of the two buttons at the bottom of the notice.
         QVERIFY(m_xdo.click(notice, 92, 465));
         QVERIFY(waitForLog(*m_env, "strUrl"));
-        QVERIFY(logText(*m_env).contains("?isagree=true&version=1.6.7.0"));
-        QVERIFY(!QFile::exists(agreementMarker()));
+        QVERIFY(m_env->runLogText().contains("?isagree=true&version=1.6.7.0"));
+        QVERIFY(!QFile::exists(m_env->agreementMarker()));
     }
 
 private:
-    QString agreementMarker() const
-    {
-        return m_env->temp() + QStringLiteral("/zov-stu-agreed-file");
-    }
-
-    bool writeAgreementMarker() const
-    {
-        QFile marker(agreementMarker());
-        return marker.open(QIODevice::WriteOnly);
-    }
-
     QProcessEnvironment clientEnvironment() const
     {
         QProcessEnvironment env = m_env->environment();

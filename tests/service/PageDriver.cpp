@@ -3,13 +3,10 @@
 #include "RecordingPage.h"
 
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -32,6 +29,7 @@ PageDriver::PageDriver(bool withBridge)
     : m_view(std::make_unique<QWebEngineView>())
     , m_profile(new QWebEngineProfile(m_view.get()))
     , m_page(new RecordingPage(m_profile, withBridge, m_view.get()))
+    , m_probe(std::make_unique<PageProbe>(m_page))
 {
     m_view->setPage(m_page);
     m_view->resize(1280, 800);
@@ -53,30 +51,12 @@ bool PageDriver::load(const QUrl& url)
 
 QVariant PageDriver::evaluate(const QString& script) const
 {
-    // The loop may time out before the page answers; the shared state outlives both.
-    auto state = std::make_shared<std::pair<bool, QVariant>>(false, QVariant());
-    QEventLoop loop;
-    QPointer<QEventLoop> guardedLoop(&loop);
-    m_page->runJavaScript(script, [state, guardedLoop](const QVariant& result) {
-        *state = { true, result };
-        if (guardedLoop)
-            guardedLoop->quit();
-    });
-    QTimer::singleShot(scriptTimeoutMs, &loop, &QEventLoop::quit);
-    if (!state->first)
-        loop.exec();
-    return state->second;
+    return m_probe->evaluate(script, scriptTimeoutMs);
 }
 
 bool PageDriver::waitFor(const QString& expression) const
 {
-    const QDeadlineTimer deadline(defaultWaitMs);
-    while (!deadline.hasExpired()) {
-        if (evaluate(QStringLiteral("!!(%1)").arg(expression)).toBool())
-            return true;
-        QTest::qWait(pollMs);
-    }
-    return false;
+    return m_probe->waitFor(expression, defaultWaitMs);
 }
 
 void PageDriver::click(const QString& selector) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PageProbe.h"
+
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QUrl>
@@ -46,4 +48,5 @@ private:
     std::unique_ptr<QWebEngineView> m_view;
     QWebEngineProfile* m_profile;
     RecordingPage* m_page;
+    std::unique_ptr<PageProbe> m_probe;
 };

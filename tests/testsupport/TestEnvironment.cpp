@@ -42,6 +42,27 @@ QString TestEnvironment::dataFolder() const
     return home() + QStringLiteral("/zov_qm_student");
 }
 
+QString TestEnvironment::agreementMarker() const
+{
+    return temp() + QStringLiteral("/zov-stu-agreed-file");
+}
+
+bool TestEnvironment::writeAgreementMarker() const
+{
+    QFile marker(agreementMarker());
+    return marker.open(QIODevice::WriteOnly);
+}
+
+QByteArray TestEnvironment::runLogText() const
+{
+    const QDir logs(dataFolder() + QStringLiteral("/logs"));
+    const QStringList files = logs.entryList({ QStringLiteral("student_*.txt") }, QDir::Files);
+    if (files.isEmpty())
+        return QByteArray();
+    QFile file(logs.filePath(files.last()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void TestEnvironment::apply() const
 {
     qputenv("HOME", QFile::encodeName(home()));

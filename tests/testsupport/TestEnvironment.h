@@ -21,6 +21,13 @@ public:
     // The program's data folder inside home.
     QString dataFolder() const;
 
+    // The file a finished log-in leaves, so the program starts without the agreement
+    // notice.
+    QString agreementMarker() const;
+    bool writeAgreementMarker() const;
+    // The text of the newest program log in the data folder; empty while there is none.
+    QByteArray runLogText() const;
+
     void apply() const;
     QProcessEnvironment environment() const;
 

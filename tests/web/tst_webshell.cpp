@@ -87,7 +87,8 @@ private slots:
         QSignalSpy loaded(m_window->webViewManager(), &WebViewManager::loadFinished);
         m_window->webViewManager()->loadUrl(pageUrl(QStringLiteral("/pages/test/probe.html")));
         QVERIFY(loaded.wait(15000));
-        QVERIFY(m_probe->waitForBridge());
+        QVERIFY(
+            m_probe->waitFor(QStringLiteral("document.readyState === 'complete' && window.probe")));
     }
 
     void cleanupTestCase()

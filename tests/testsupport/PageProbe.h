@@ -16,8 +16,6 @@ public:
     QVariant evaluate(const QString& script, int timeoutMs = 10000) const;
     // Polls until the expression is true; false after timeoutMs.
     bool waitFor(const QString& expression, int timeoutMs = 15000) const;
-    // Waits until the page has loaded and its bridge is connected to the program.
-    bool waitForBridge() const;
 
 private:
     QWebEnginePage* m_page;

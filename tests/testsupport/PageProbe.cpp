@@ -37,12 +37,7 @@ bool PageProbe::waitFor(const QString& expression, int timeoutMs) const
     while (timer.elapsed() < timeoutMs) {
         if (evaluate(QStringLiteral("!!(%1)").arg(expression)).toBool())
             return true;
-        QTest::qWait(50);
+        QTest::qWait(25);
     }
     return false;
-}
-
-bool PageProbe::waitForBridge() const
-{
-    return waitFor(QStringLiteral("document.readyState === 'complete' && window.probe"));
 }
