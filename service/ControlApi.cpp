@@ -1,5 +1,6 @@
 #include "service/ControlApi.h"
 
+#include "service/DeviceScoreApi.h"
 #include "service/FaultInjector.h"
 #include "service/JsonReply.h"
 #include "service/RequestLog.h"
@@ -18,11 +19,12 @@ constexpr int maximumDelayMs = 600000;
 } // namespace
 
 ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
-    const UploadStore& uploads)
+    const UploadStore& uploads, DeviceScoreApi& deviceScore)
     : m_faults(faults)
     , m_stats(stats)
     , m_log(log)
     , m_uploads(uploads)
+    , m_deviceScore(deviceScore)
 { }
 
 void ControlApi::registerRoutes(httplib::Server& server)
@@ -42,6 +44,10 @@ void ControlApi::registerRoutes(httplib::Server& server)
     server.Get(
         "/control/uploads", [this](const httplib::Request& request, httplib::Response& response) {
             handleUploads(request, response);
+        });
+    server.Post("/control/deviceScore",
+        [this](const httplib::Request& request, httplib::Response& response) {
+            handleDeviceScore(request, response);
         });
 }
 
@@ -95,6 +101,20 @@ void ControlApi::handleLastRequest(
 void ControlApi::handleUploads(const httplib::Request&, httplib::Response& response) const
 {
     JsonReply::send(response, 200, { { QStringLiteral("uploads"), m_uploads.list() } });
+}
+
+// {"verdict": <any JSON value, left out of the reply when absent>, "fail": <bool, optional>}
+void ControlApi::handleDeviceScore(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    const QJsonValue fail = body ? body->value(QStringLiteral("fail")) : QJsonValue();
+    if (!body || !(fail.isUndefined() || fail.isBool())) {
+        JsonReply::sendError(response, 400, "expected {\"verdict\":V,\"fail\":true|false}");
+        return;
+    }
+    m_deviceScore.choose({ body->value(QStringLiteral("verdict")), fail.toBool(false) });
+    JsonReply::send(response, 200,
+        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
 }
 
 } // namespace zovservice

@@ -4,18 +4,20 @@
 
 namespace zovservice {
 
+class DeviceScoreApi;
 class FaultInjector;
 class RequestLog;
 class RequestStats;
 class UploadStore;
 
 // Endpoints for tests, under "/control/": arming faults, reading request counts, the last
-// request on a path and the uploads. They are never faulted, counted or logged themselves.
+// request on a path and the uploads, choosing the device score's answer. They are never
+// faulted, counted or logged themselves.
 class ControlApi
 {
 public:
     ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
-        const UploadStore& uploads);
+        const UploadStore& uploads, DeviceScoreApi& deviceScore);
 
     void registerRoutes(httplib::Server& server);
 
@@ -24,11 +26,13 @@ private:
     void handleStats(const httplib::Request& request, httplib::Response& response) const;
     void handleLastRequest(const httplib::Request& request, httplib::Response& response) const;
     void handleUploads(const httplib::Request& request, httplib::Response& response) const;
+    void handleDeviceScore(const httplib::Request& request, httplib::Response& response);
 
     FaultInjector& m_faults;
     const RequestStats& m_stats;
     const RequestLog& m_log;
     const UploadStore& m_uploads;
+    DeviceScoreApi& m_deviceScore;
 };
 
 } // namespace zovservice

@@ -61,7 +61,7 @@ LocalService::LocalService(ServiceOptions options)
     : m_options(std::move(options))
     , m_certificates(m_options.stateFolder)
     , m_uploads(m_options.stateFolder)
-    , m_control(m_faults, m_stats, m_log, m_uploads)
+    , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore)
 { }
 
 LocalService::~LocalService()
@@ -158,6 +158,7 @@ void LocalService::setUpApi()
     m_config->registerRoutes(router);
     m_logUpload = std::make_unique<LogUploadApi>(m_options.host, m_apiPort, m_uploads);
     m_logUpload->registerRoutes(router);
+    m_deviceScore.registerRoutes(router);
     router.addFallback();
 }
 

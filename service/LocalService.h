@@ -2,6 +2,7 @@
 
 #include "service/CertificateStore.h"
 #include "service/ControlApi.h"
+#include "service/DeviceScoreApi.h"
 #include "service/FaultInjector.h"
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
@@ -49,6 +50,7 @@ private:
     RequestStats m_stats;
     RequestLog m_log;
     UploadStore m_uploads;
+    DeviceScoreApi m_deviceScore;
     ControlApi m_control;
     std::unique_ptr<ConfigApi> m_config;
     std::unique_ptr<LogUploadApi> m_logUpload;

@@ -3,6 +3,9 @@
 #include "app/Context.h"
 #include "app/PrivacyDialog.h"
 #include "app/Settings.h"
+#include "devicedetect/DeviceDetect.h"
+#include "devicedetect/HardwareResultView.h"
+#include "liveroom/ZovSubProcess.h"
 #include "platform/Platform.h"
 #include "web/CourseListTitle.h"
 #include "web/DHJSUtils.h"
@@ -71,6 +74,7 @@ WebMainWindow::WebMainWindow(QWidget* parent)
     auto* body = new QWidget(this);
     layout->addWidget(body, 1);
     m_notice = new NoticeLabel(this);
+    m_hardwareView = new HardwareResultView(this);
 
     registerPlugins();
 
@@ -197,7 +201,9 @@ void WebMainWindow::onAboutUs()
 
 void WebMainWindow::onDeviceMonitor()
 {
-    qDebug() << "WebMainWindow::onDeviceMonitor";
+    DeviceDetect dialog(this);
+    dialog.initSpeaker();
+    dialog.exec();
 }
 
 void WebMainWindow::onCheckUpdate()
@@ -312,7 +318,7 @@ void WebMainWindow::sendHardwareReportOnce()
     if (m_hardwareReportSent)
         return;
     m_hardwareReportSent = true;
-    qDebug() << "WebMainWindow: hardware report after the first log-in";
+    m_hardwareView->sendDeviceInfo();
 }
 
 void WebMainWindow::onLiveLesson(const QJsonObject& obj)
@@ -323,6 +329,20 @@ void WebMainWindow::onLiveLesson(const QJsonObject& obj)
     m_oltoken = obj.value(QStringLiteral("oltoken")).toString();
     Context::instance()->data().oltoken = m_oltoken;
     qDebug() << Q_FUNC_INFO << "classId:" << m_planId << obj;
+    liveRoom()->start(obj);
+}
+
+ZovSubProcess* WebMainWindow::liveRoom()
+{
+    if (m_liveRoom)
+        return m_liveRoom;
+    m_liveRoom = new ZovSubProcess(this);
+    connect(m_liveRoom, &ZovSubProcess::setApplicationVisible, this,
+        &WebMainWindow::onSetApplicationVisible);
+    connect(m_liveRoom, &ZovSubProcess::notifySwitchEvaluationPage, this,
+        &WebMainWindow::onSwitchEvaluationPage);
+    connect(m_liveRoom, &ZovSubProcess::notifyReset, this, &WebMainWindow::onResetClassList);
+    return m_liveRoom;
 }
 
 void WebMainWindow::onReplay(const QJsonObject& obj)

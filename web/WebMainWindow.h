@@ -5,8 +5,10 @@
 #include <QWidget>
 
 class CourseListTitle;
+class HardwareResultView;
 class NoticeLabel;
 class WebViewManager;
+class ZovSubProcess;
 
 // The program's frameless main window: a title bar of our own above the service's
 // pages. Page requests arrive as plugin signals and become window actions.
@@ -60,11 +62,15 @@ private:
     void storeAgreementChoice(const QJsonObject& obj);
     void sendA4PageSize();
     void sendHardwareReportOnce();
+    ZovSubProcess* liveRoom();
     void endHelperPrograms();
 
     WebViewManager* m_webViewManager = nullptr;
     CourseListTitle* m_title = nullptr;
     NoticeLabel* m_notice = nullptr;
+    // Created with the first live lesson the page asks for.
+    ZovSubProcess* m_liveRoom = nullptr;
+    HardwareResultView* m_hardwareView = nullptr;
     bool m_hardwareReportSent = false;
 
     // The last live lesson the page asked for; the evaluation page needs them later.

@@ -11,15 +11,13 @@ namespace {
 
 QJsonObject entry(const QString& name, const QString& url)
 {
-    return QJsonObject { { QStringLiteral("name"), name }, { QStringLiteral("url"), url } };
+    return { { "name", name }, { "url", url } };
 }
 
 QJsonObject reply(const QJsonArray& h5, const QJsonArray& rd)
 {
-    return QJsonObject { { QStringLiteral("code"), 0 },
-        { QStringLiteral("data"),
-            QJsonObject { { QStringLiteral("host"), QStringLiteral("api.test") },
-                { QStringLiteral("h5UrlList"), h5 }, { QStringLiteral("rdUrlList"), rd } } } };
+    const QJsonObject data { { "host", "api.test" }, { "h5UrlList", h5 }, { "rdUrlList", rd } };
+    return { { "code", 0 }, { "data", data } };
 }
 
 } // namespace
@@ -35,18 +33,13 @@ private slots:
     {
         QTest::addColumn<QString>("env");
         QTest::addColumn<QString>("host");
-        QTest::newRow("online") << "online"
-                                << "api.zov1v1.net";
-        QTest::newRow("beta") << "beta"
-                              << "beta-api.zov1v1.net";
-        QTest::newRow("dev") << "dev"
-                             << "dev-api.zov1v1.net";
-        QTest::newRow("empty means online") << ""
-                                            << "api.zov1v1.net";
-        QTest::newRow("Beta is not beta") << "Beta"
-                                          << "api.zov1v1.net";
-        QTest::newRow("unknown means online") << "test"
-                                              << "api.zov1v1.net";
+        const QString online = QStringLiteral("api.zov1v1.net");
+        QTest::newRow("online") << "online" << online;
+        QTest::newRow("beta") << "beta" << QStringLiteral("beta-api.zov1v1.net");
+        QTest::newRow("dev") << "dev" << QStringLiteral("dev-api.zov1v1.net");
+        QTest::newRow("empty means online") << "" << online;
+        QTest::newRow("Beta is not beta") << "Beta" << online;
+        QTest::newRow("unknown means online") << "test" << online;
     }
 
     void environmentChoosesHostCaseSensitively()
@@ -67,64 +60,57 @@ private slots:
 
     void fullReplyFillsEveryAddress()
     {
-        const QJsonArray rd { entry(QStringLiteral("courseInfoUrl"), QStringLiteral("https://c")),
-            entry(QStringLiteral("getDeviceScore"), QStringLiteral("https://d")),
-            entry(QStringLiteral("saveNoteImageUrl"), QStringLiteral("https://n")) };
-        const QJsonArray h5 { entry(QStringLiteral("loginUrl"), QStringLiteral("http://login")),
-            entry(QStringLiteral("evaluationUrl"), QStringLiteral("http://eval")) };
+        const QJsonArray rd { entry("courseInfoUrl", "https://c"),
+            entry("getDeviceScore", "https://d"), entry("saveNoteImageUrl", "https://n") };
+        const QJsonArray h5 { entry("loginUrl", "http://login"),
+            entry("evaluationUrl", "http://eval") };
         ContextData data;
         QVERIFY(applyRemoteConfig(reply(h5, rd), data));
-        QCOMPARE(data.host, QStringLiteral("api.test"));
-        QCOMPARE(data.loginUrl, QStringLiteral("http://login"));
-        QCOMPARE(data.evaluationUrl, QStringLiteral("http://eval"));
-        QCOMPARE(data.courseInfoUrl, QStringLiteral("https://c"));
-        QCOMPARE(data.getDeviceScore, QStringLiteral("https://d"));
-        QCOMPARE(data.saveNoteImageUrl, QStringLiteral("https://n"));
+        QCOMPARE(data.host, QString("api.test"));
+        QCOMPARE(data.loginUrl, QString("http://login"));
+        QCOMPARE(data.evaluationUrl, QString("http://eval"));
+        QCOMPARE(data.courseInfoUrl, QString("https://c"));
+        QCOMPARE(data.getDeviceScore, QString("https://d"));
+        QCOMPARE(data.saveNoteImageUrl, QString("https://n"));
         QCOMPARE(data.rdUrlList, rd);
     }
 
-    void laterDuplicateWins()
+    void replyDecidesWhatIsKept_data()
     {
-        const QJsonArray h5 { entry(QStringLiteral("loginUrl"), QStringLiteral("http://first")),
-            entry(QStringLiteral("loginUrl"), QStringLiteral("http://second")) };
-        ContextData data;
-        QVERIFY(applyRemoteConfig(reply(h5, {}), data));
-        QCOMPARE(data.loginUrl, QStringLiteral("http://second"));
+        QTest::addColumn<QJsonObject>("answer");
+        QTest::addColumn<bool>("applied");
+        QTest::addColumn<QString>("loginUrl");
+        QTest::addColumn<QString>("courseInfoUrl");
+        QTest::addColumn<QString>("host");
+
+        QTest::newRow("later duplicate wins")
+            << reply({ entry("loginUrl", "http://first"), entry("loginUrl", "http://second") }, {})
+            << true << "http://second" << QString() << "api.test";
+        QTest::newRow("names are case-sensitive, lists separate")
+            << reply({ entry("LoginUrl", "http://wrong"), entry("courseInfoUrl", "http://h5") }, {})
+            << true << QString() << QString() << "api.test";
+        QTest::newRow("no data changes nothing")
+            << QJsonObject { { "code", 1 } } << false << "http://earlier"
+            << "http://earlier-course"
+            << "kept.host";
+        QTest::newRow("malformed lists empty the addresses")
+            << QJsonObject { { "data",
+                   QJsonObject { { "h5UrlList", "x" },
+                       { "rdUrlList", QJsonArray { 1, QJsonArray {}, QJsonValue() } } } } }
+            << true << QString() << QString() << QString();
     }
 
-    void namesAreCaseSensitiveAndListsAreSeparate()
+    void replyDecidesWhatIsKept()
     {
-        const QJsonArray h5 { entry(QStringLiteral("LoginUrl"), QStringLiteral("http://wrong")),
-            entry(QStringLiteral("courseInfoUrl"), QStringLiteral("http://h5")) };
         ContextData data;
         data.loginUrl = QStringLiteral("http://earlier");
-        QVERIFY(applyRemoteConfig(reply(h5, {}), data));
-        QCOMPARE(data.loginUrl, QString());
-        QCOMPARE(data.courseInfoUrl, QString());
-    }
-
-    void replyWithoutDataChangesNothing()
-    {
-        ContextData data;
-        data.loginUrl = QStringLiteral("http://kept");
+        data.courseInfoUrl = QStringLiteral("http://earlier-course");
         data.host = QStringLiteral("kept.host");
-        QVERIFY(!applyRemoteConfig(QJsonObject { { QStringLiteral("code"), 1 } }, data));
-        QCOMPARE(data.loginUrl, QStringLiteral("http://kept"));
-        QCOMPARE(data.host, QStringLiteral("kept.host"));
-    }
-
-    void malformedListsLeaveAddressesEmpty()
-    {
-        const QJsonObject odd { { QStringLiteral("data"),
-            QJsonObject { { QStringLiteral("h5UrlList"), QStringLiteral("x") },
-                { QStringLiteral("rdUrlList"),
-                    QJsonArray { 1, QJsonArray {}, QJsonValue() } } } } };
-        ContextData data;
-        data.loginUrl = QStringLiteral("http://earlier");
-        QVERIFY(applyRemoteConfig(odd, data));
-        QCOMPARE(data.loginUrl, QString());
-        QCOMPARE(data.host, QString());
-        QCOMPARE(data.rdUrlList.size(), 3);
+        QFETCH(QJsonObject, answer);
+        QTEST(applyRemoteConfig(answer, data), "applied");
+        QTEST(data.loginUrl, "loginUrl");
+        QTEST(data.courseInfoUrl, "courseInfoUrl");
+        QTEST(data.host, "host");
     }
 };
 

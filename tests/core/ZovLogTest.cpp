@@ -42,7 +42,6 @@ private slots:
     void linesBeforeTheFileAreKept();
     void entryLayout_data();
     void entryLayout();
-    void longTextIsKeptWhole();
     void unusableFolderIsRefused_data();
     void unusableFolderIsRefused();
     void concurrentLinesArriveWhole();
@@ -76,7 +75,7 @@ void ZovLogTest::linesBeforeTheFileAreKept()
     for (int i = 0; i < traced; ++i)
         ZovLog::getInstance()->trace(nullptr, 0, nullptr, "Debug: early %d", i);
 
-    const QString path = useNewFile(QStringLiteral("early"));
+    const QString path = useNewFile("early");
     QVERIFY(!path.isEmpty());
     QCOMPARE(ZovLog::getInstance()->logFilePath(), path);
     ZovLog::getInstance()->flush();
@@ -105,6 +104,8 @@ void ZovLogTest::entryLayout_data()
                                    << "Debug: x (void Foo::bar(int))";
     QTest::newRow("percent kept") << QByteArray() << QByteArray() << "Debug: 100% done"
                                   << "Debug: 100% done";
+    const QString longText = "Debug: " + QString(100000, QLatin1Char('x')) + "<end>";
+    QTest::newRow("long text kept whole") << QByteArray() << QByteArray() << longText << longText;
 }
 
 void ZovLogTest::entryLayout()
@@ -122,43 +123,29 @@ void ZovLogTest::entryLayout()
 
     const QStringList lines = readLines(path);
     QCOMPARE(lines.size(), 1);
-    const QRegularExpression layout(
-        QLatin1Char('^') + kStamp + QRegularExpression::escape(expectedEnd) + QLatin1Char('$'));
-    QVERIFY2(layout.match(lines.first()).hasMatch(), qPrintable(lines.first()));
-}
-
-void ZovLogTest::longTextIsKeptWhole()
-{
-    const QString path = useNewFile(QStringLiteral("long"));
-    QVERIFY(!path.isEmpty());
-    const QByteArray text = "Debug: " + QByteArray(100000, 'x') + "<end>";
-
-    ZovLog::getInstance()->trace(nullptr, 0, nullptr, "%s", text.constData());
-    ZovLog::getInstance()->flush();
-
-    const QStringList lines = readLines(path);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY(lines.first().endsWith(QString::fromLatin1(text)));
+    const QRegularExpressionMatch stamp = QRegularExpression('^' + kStamp).match(lines.first());
+    QVERIFY2(stamp.hasMatch(), qPrintable(lines.first().left(200)));
+    QCOMPARE(lines.first().mid(stamp.capturedLength()), expectedEnd);
 }
 
 void ZovLogTest::unusableFolderIsRefused_data()
 {
     QTest::addColumn<QString>("folder");
-    QTest::newRow("missing folder") << m_dir.filePath(QStringLiteral("missing/deeper"));
-    QTest::newRow("folder is a file") << m_dir.filePath(QStringLiteral("plain.txt"));
+    QTest::newRow("missing folder") << m_dir.filePath("missing/deeper");
+    QTest::newRow("folder is a file") << m_dir.filePath("plain.txt");
 }
 
 void ZovLogTest::unusableFolderIsRefused()
 {
     QFETCH(QString, folder);
-    QFile plain(m_dir.filePath(QStringLiteral("plain.txt")));
+    QFile plain(m_dir.filePath("plain.txt"));
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
-    const QString path = useNewFile(QStringLiteral("kept"));
+    const QString path = useNewFile("kept");
     QVERIFY(!path.isEmpty());
 
     QVERIFY(!ZovLog::getInstance()->setLogFileInfo(folder, QStringLiteral("log.txt")));
-    QVERIFY(!QDir(m_dir.filePath(QStringLiteral("missing"))).exists());
+    QVERIFY(!QDir(m_dir.filePath("missing")).exists());
     // The run goes on logging into the file it had.
     QCOMPARE(ZovLog::getInstance()->logFilePath(), path);
     ZovLog::getInstance()->trace(nullptr, 0, nullptr, "Info: still here");
@@ -170,7 +157,7 @@ void ZovLogTest::concurrentLinesArriveWhole()
 {
     const int threadCount = 4;
     const int linesPerThread = 5000;
-    const QString path = useNewFile(QStringLiteral("threads"));
+    const QString path = useNewFile("threads");
     QVERIFY(!path.isEmpty());
     const QByteArray payload(120, 'p');
 
@@ -210,7 +197,7 @@ void ZovLogTest::concurrentLinesArriveWhole()
 
 void ZovLogTest::fatalIsWrittenAtOnce()
 {
-    const QString path = useNewFile(QStringLiteral("fatal"));
+    const QString path = useNewFile("fatal");
     QVERIFY(!path.isEmpty());
 
     ZovLog::getInstance()->trace(nullptr, 0, nullptr, "Debug: before");
@@ -224,7 +211,7 @@ void ZovLogTest::fatalIsWrittenAtOnce()
 
 void ZovLogTest::linesReachTheDiskWithoutFlush()
 {
-    const QString path = useNewFile(QStringLiteral("unflushed"));
+    const QString path = useNewFile("unflushed");
     QVERIFY(!path.isEmpty());
 
     ZovLog::getInstance()->trace(nullptr, 0, nullptr, "Info: on its way");

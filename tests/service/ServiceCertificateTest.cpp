@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QHostAddress>
 #include <QSslCertificate>
 #include <QSslCertificateExtension>
 #include <QtTest>
@@ -19,13 +18,13 @@ QByteArray fileContent(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QVariant extensionValue(const QSslCertificate& certificate, const QString& name)
+bool isCertificateAuthority(const QSslCertificate& certificate)
 {
     for (const QSslCertificateExtension& extension : certificate.extensions()) {
-        if (extension.name() == name)
-            return extension.value();
+        if (extension.name() == QLatin1String("basicConstraints"))
+            return extension.value().toMap().value("ca").toBool();
     }
-    return {};
+    return false;
 }
 
 } // namespace
@@ -36,43 +35,30 @@ class ServiceCertificateTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() { QVERIFY(m_service.start()); }
 
     void certificateFitsTheService();
-    void serviceShowsTheCertificateFile();
-    void untrustedWithoutTheCertificate();
-    void reusedAcrossRestarts();
-    void replacedWhenDamaged();
+    void keptAcrossRestartsUnlessDamaged();
 
 private:
     LocalService m_service;
 };
 
-void ServiceCertificateTest::init()
-{
-    QVERIFY(m_service.start());
-}
-
+// The file the service names is the one it serves, and clients can trust it for both
+// the name and the address they use.
 void ServiceCertificateTest::certificateFitsTheService()
 {
     const QList<QSslCertificate> certificates = QSslCertificate::fromPath(m_service.caFile());
     QCOMPARE(certificates.size(), 1);
     const QSslCertificate& certificate = certificates.first();
     QVERIFY(certificate.isSelfSigned());
+    QVERIFY(isCertificateAuthority(certificate));
     QVERIFY(certificate.expiryDate() > QDateTime::currentDateTimeUtc().addYears(9));
     QVERIFY(certificate.effectiveDate() <= QDateTime::currentDateTimeUtc());
-
     const auto names = certificate.subjectAlternativeNames();
-    QVERIFY(names.values(QSsl::DnsEntry).contains(QStringLiteral("localhost")));
-    QVERIFY(names.values(QSsl::IpAddressEntry).contains(QStringLiteral("127.0.0.1")));
+    QVERIFY(names.values(QSsl::DnsEntry).contains("localhost"));
+    QVERIFY(names.values(QSsl::IpAddressEntry).contains("127.0.0.1"));
 
-    const QVariantMap constraints
-        = extensionValue(certificate, QStringLiteral("basicConstraints")).toMap();
-    QCOMPARE(constraints.value(QStringLiteral("ca")).toBool(), true);
-}
-
-void ServiceCertificateTest::serviceShowsTheCertificateFile()
-{
     QUrl url = m_service.apiBaseUrl();
     url.setPath(configPath);
     QNetworkRequest request(url);
@@ -82,45 +68,35 @@ void ServiceCertificateTest::serviceShowsTheCertificateFile()
     QSignalSpy finished(reply, &QNetworkReply::finished);
     QVERIFY(finished.wait(15000));
     QCOMPARE(reply->error(), QNetworkReply::NoError);
-    QCOMPARE(reply->sslConfiguration().peerCertificate(),
-        QSslCertificate::fromPath(m_service.caFile()).value(0));
-}
+    QCOMPARE(reply->sslConfiguration().peerCertificate(), certificate);
 
-void ServiceCertificateTest::untrustedWithoutTheCertificate()
-{
     const HttpExchange untrusting(m_service, false);
     QCOMPARE(
         untrusting.postApi(configPath, configBody).error, QNetworkReply::SslHandshakeFailedError);
 }
 
-void ServiceCertificateTest::reusedAcrossRestarts()
+void ServiceCertificateTest::keptAcrossRestartsUnlessDamaged()
 {
-    const QString firstPath = m_service.caFile();
-    const QByteArray first = fileContent(firstPath);
+    const QString path = m_service.caFile();
+    const QByteArray first = fileContent(path);
     QVERIFY(!first.isEmpty());
-    QVERIFY(QFileInfo(firstPath).isAbsolute());
-    QVERIFY(firstPath.startsWith(m_service.stateFolder()));
+    QVERIFY(QFileInfo(path).isAbsolute());
+    QVERIFY(path.startsWith(m_service.stateFolder()));
 
     m_service.stop();
     QVERIFY(m_service.start());
-    QCOMPARE(m_service.caFile(), firstPath);
-    QCOMPARE(fileContent(m_service.caFile()), first);
+    QCOMPARE(m_service.caFile(), path);
+    QCOMPARE(fileContent(path), first);
     QCOMPARE(HttpExchange(m_service).postApi(configPath, configBody).status, 200);
-}
 
-void ServiceCertificateTest::replacedWhenDamaged()
-{
-    const QString path = m_service.caFile();
-    const QByteArray original = fileContent(path);
     m_service.stop();
     QFile damaged(path);
     QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
     damaged.write("-----BEGIN CERTIFICATE-----\nnot a certificate\n");
     damaged.close();
-
     QVERIFY(m_service.start());
     const QByteArray renewed = fileContent(m_service.caFile());
-    QVERIFY(renewed != original);
+    QVERIFY(renewed != first);
     QCOMPARE(QSslCertificate::fromData(renewed).size(), 1);
     QCOMPARE(HttpExchange(m_service).postApi(configPath, configBody).status, 200);
 }

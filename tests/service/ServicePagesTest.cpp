@@ -14,17 +14,10 @@ namespace {
 const QString loginPage = QStringLiteral("/pages/login.html");
 const QString timetablePage = QStringLiteral("/pages/timetable.html");
 
-QJsonObject pluginRequest(const PageDriver& driver, const QString& plugin)
-{
-    return driver.waitForRequest([&plugin](const QJsonObject& request) {
-        return request.value(QStringLiteral("plugin")).toString() == plugin;
-    });
-}
-
 } // namespace
 
 // The demo pages in a real browser engine: what they ask of the client through the
-// bridge, and how they get on without one.
+// bridge, and in which order.
 class ServicePagesTest : public QObject
 {
     Q_OBJECT
@@ -39,18 +32,12 @@ private slots:
     void versionsFromQueryAndClient();
     void agreementBoxFollowsQueryAndReportsChanges_data();
     void agreementBoxFollowsQueryAndReportsChanges();
-    void agreementLinksGoThroughTheClient_data();
-    void agreementLinksGoThroughTheClient();
-    void toolButtonsAskTheClient_data();
-    void toolButtonsAskTheClient();
-    void toolButtonsOpenAgreements_data();
-    void toolButtonsOpenAgreements();
+    void buttonsAskTheClient_data();
+    void buttonsAskTheClient();
     void logoutReturnsToLogin();
     void lessonCardsCarryTheServiceValues();
     void printWaitsForPageSizeAndFinish();
     void evaluationPanelForTheAskedClass();
-    void pagesWorkWithoutTheClient_data();
-    void pagesWorkWithoutTheClient();
 
 private:
     QUrl pageUrl(const QString& path, const QString& query = {}) const;
@@ -65,14 +52,8 @@ private:
 void ServicePagesTest::initTestCase()
 {
     QVERIFY(m_service.start());
-    const HttpResult result
-        = HttpExchange(m_service).get(pageUrl(QStringLiteral("/web/api/lessons")));
-    m_lessons = QJsonDocument::fromJson(result.body)
-                    .object()
-                    .value(QStringLiteral("data"))
-                    .toObject()
-                    .value(QStringLiteral("lessons"))
-                    .toArray();
+    const HttpResult result = HttpExchange(m_service).get(pageUrl("/web/api/lessons"));
+    m_lessons = QJsonDocument::fromJson(result.body)["data"]["lessons"].toArray();
     QVERIFY(!m_lessons.isEmpty());
 }
 
@@ -100,8 +81,7 @@ QUrl ServicePagesTest::pageUrl(const QString& path, const QString& query) const
 QJsonObject ServicePagesTest::serviceLesson(bool finished) const
 {
     for (const QJsonValue& lesson : m_lessons) {
-        const bool over = lesson.toObject().value(QStringLiteral("state")).toString()
-            == QLatin1String("finished");
+        const bool over = lesson.toObject().value("state").toString() == QLatin1String("finished");
         if (over == finished)
             return lesson.toObject();
     }
@@ -110,7 +90,7 @@ QJsonObject ServicePagesTest::serviceLesson(bool finished) const
 
 bool ServicePagesTest::openTimetable()
 {
-    return m_driver->load(pageUrl(timetablePage, QStringLiteral("version=1.6.7.0")))
+    return m_driver->load(pageUrl(timetablePage, "version=1.6.7.0"))
         && m_driver->waitFor(
             QStringLiteral("document.querySelectorAll('.lesson-card').length === %1")
                 .arg(m_lessons.size()));
@@ -118,67 +98,57 @@ bool ServicePagesTest::openTimetable()
 
 void ServicePagesTest::loginHandsTheSessionToTheClient()
 {
-    QVERIFY(m_driver->load(pageUrl(loginPage, QStringLiteral("isagree=true&version=1.6.7.0"))));
+    QVERIFY(m_driver->load(pageUrl(loginPage, "isagree=true&version=1.6.7.0")));
     m_driver->evaluate(QStringLiteral("document.getElementById('account').value = '小明01';"
                                       "document.getElementById('password').value = 'secret';"));
-    m_driver->click(QStringLiteral("#login-btn"));
+    m_driver->click("#login-btn");
 
     const QJsonObject session = m_driver->waitForEnterRoom(1);
     QVERIFY2(!session.isEmpty(), qPrintable(m_driver->consoleText()));
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$"))
-                .match(session.value(QStringLiteral("token")).toString())
+                .match(session.value("token").toString())
                 .hasMatch());
-    QVERIFY(!session.value(QStringLiteral("uid")).toString().isEmpty());
-    QVERIFY(session.value(QStringLiteral("userId")).isString());
+    QVERIFY(!session.value("uid").toString().isEmpty());
+    QVERIFY(session.value("userId").isString());
 
-    const QJsonObject sent
-        = QJsonDocument::fromJson(m_service.lastRequest(QStringLiteral("/web/api/login"))
-                                      .value(QStringLiteral("body"))
-                                      .toString()
-                                      .toUtf8())
-              .object();
-    QCOMPARE(sent.value(QStringLiteral("account")).toString(), QStringLiteral("小明01"));
-    QCOMPARE(sent.value(QStringLiteral("password")).toString(), QStringLiteral("secret"));
+    const QJsonObject sent = QJsonDocument::fromJson(
+        m_service.lastRequest("/web/api/login").value("body").toString().toUtf8())
+                                 .object();
+    QCOMPARE(sent.value("account").toString(), QStringLiteral("小明01"));
+    QCOMPARE(sent.value("password").toString(), QStringLiteral("secret"));
 
     QVERIFY(m_driver->waitFor(QStringLiteral("location.pathname === '%1'").arg(timetablePage)));
-    QVERIFY(
-        m_driver->waitFor(QStringLiteral("document.querySelectorAll('.lesson-card').length > 0")));
-    QCOMPARE(
-        m_driver->evaluate(QStringLiteral("new URLSearchParams(location.search).get('version')"))
-            .toString(),
+    QVERIFY(m_driver->waitFor("document.querySelectorAll('.lesson-card').length > 0"));
+    QCOMPARE(m_driver->evaluate("new URLSearchParams(location.search).get('version')").toString(),
         QStringLiteral("1.6.7.0"));
 }
 
 void ServicePagesTest::emptyLoginStaysOnThePage()
 {
-    const int loginsBefore = m_service.requestCount(QStringLiteral("/web/api/login"));
-    QVERIFY(m_driver->load(pageUrl(loginPage, QStringLiteral("isagree=true"))));
-    m_driver->evaluate(QStringLiteral("document.getElementById('account').value = 'someone'"));
-    m_driver->click(QStringLiteral("#login-btn"));
+    const int loginsBefore = m_service.requestCount("/web/api/login");
+    QVERIFY(m_driver->load(pageUrl(loginPage, "isagree=true")));
+    m_driver->evaluate("document.getElementById('account').value = 'someone'");
+    m_driver->click("#login-btn");
     QVERIFY(m_driver->waitFor(QStringLiteral(
         "document.getElementById('login-error').textContent === '请输入账号和密码'")));
-    QCOMPARE(m_service.requestCount(QStringLiteral("/web/api/login")), loginsBefore);
+    QCOMPARE(m_service.requestCount("/web/api/login"), loginsBefore);
     QVERIFY(m_driver->waitForEnterRoom(1, PageDriver::absenceWaitMs).isEmpty());
-    QCOMPARE(m_driver->evaluate(QStringLiteral("location.pathname")).toString(), loginPage);
+    QCOMPARE(m_driver->evaluate("location.pathname").toString(), loginPage);
 }
 
 void ServicePagesTest::versionsFromQueryAndClient()
 {
-    QVERIFY(m_driver->load(pageUrl(loginPage, QStringLiteral("isagree=true&version=1.6.7.0"))));
-    QVERIFY(!pluginRequest(*m_driver, QStringLiteral("common.getVersion"))
-                 .value(QStringLiteral("callbackId"))
-                 .toString()
-                 .isEmpty());
-    QVERIFY(m_driver->waitFor(QStringLiteral(
-        "document.getElementById('client-version').textContent.indexOf('1.6.7.9') >= 0")));
-    QVERIFY(m_driver->evaluate(QStringLiteral("document.getElementById('version').textContent"))
+    QVERIFY(m_driver->load(pageUrl(loginPage, "isagree=true&version=1.6.7.0")));
+    const QJsonObject asked = m_driver->waitForRequest([](const QJsonObject& request) {
+        return request.value("plugin") == QLatin1String("common.getVersion");
+    });
+    QVERIFY(!asked.value("callbackId").toString().isEmpty());
+    // The bridge stand-in answers 1.6.7.9; the query says what the page was opened with.
+    QVERIFY(m_driver->waitFor(
+        "document.getElementById('client-version').textContent.indexOf('1.6.7.9') >= 0"));
+    QVERIFY(m_driver->evaluate("document.getElementById('version').textContent")
                 .toString()
-                .contains(QStringLiteral("1.6.7.0")));
-    QVERIFY(
-        m_driver
-            ->evaluate(QStringLiteral("document.getElementById('status-line').dataset.lastAnswer"))
-            .toString()
-            .contains(QStringLiteral("1.6.7.9")));
+                .contains("1.6.7.0"));
 }
 
 void ServicePagesTest::agreementBoxFollowsQueryAndReportsChanges_data()
@@ -198,107 +168,80 @@ void ServicePagesTest::agreementBoxFollowsQueryAndReportsChanges()
     QFETCH(bool, initially);
     QVERIFY(m_driver->load(pageUrl(loginPage, query)));
     QCOMPARE(
-        m_driver->evaluate(QStringLiteral("document.getElementById('agree-box').checked")).toBool(),
-        initially);
-    m_driver->click(QStringLiteral("#agree-box"));
-    QCOMPARE(
-        m_driver->waitForEnterRoom(6).value(QStringLiteral("checked")), QJsonValue(!initially));
+        m_driver->evaluate("document.getElementById('agree-box').checked").toBool(), initially);
+    m_driver->click("#agree-box");
+    QCOMPARE(m_driver->waitForEnterRoom(6).value("checked"), QJsonValue(!initially));
 }
 
-void ServicePagesTest::agreementLinksGoThroughTheClient_data()
-{
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<int>("type");
-
-    QTest::newRow("user agreement") << "#user-agreement-link" << 4;
-    QTest::newRow("privacy policy") << "#privacy-link" << 5;
-}
-
-void ServicePagesTest::agreementLinksGoThroughTheClient()
-{
-    QFETCH(QString, link);
-    QFETCH(int, type);
-    QVERIFY(m_driver->load(pageUrl(loginPage, QStringLiteral("isagree=false"))));
-    m_driver->click(link);
-    QCOMPARE(m_driver->waitForEnterRoom(type).value(QStringLiteral("type")).toInt(), type);
-    // The link opened nothing itself, and did not tick the box it sits in.
-    QCOMPARE(m_driver->evaluate(QStringLiteral("location.pathname")).toString(), loginPage);
-    QCOMPARE(
-        m_driver->evaluate(QStringLiteral("document.getElementById('agree-box').checked")).toBool(),
-        false);
-    QVERIFY(m_driver->waitForEnterRoom(6, PageDriver::absenceWaitMs).isEmpty());
-}
-
-void ServicePagesTest::toolButtonsAskTheClient_data()
+void ServicePagesTest::buttonsAskTheClient_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("plugin");
+    QTest::addColumn<QJsonObject>("data");
 
-    const QString timetable = timetablePage;
-    QTest::newRow("maximise") << timetable << "#btn-max"
-                              << "common.maxWindow";
-    QTest::newRow("minimise") << timetable << "#btn-min"
-                              << "common.minWindow";
-    QTest::newRow("close") << timetable << "#btn-close"
-                           << "common.closeWindow";
-    QTest::newRow("device check") << timetable << "#btn-device"
-                                  << "common.openDeviceMonitor";
-    QTest::newRow("update check") << timetable << "#btn-update"
-                                  << "common.checkUpdate";
-    QTest::newRow("about") << timetable << "#btn-about"
-                           << "common.aboutUs";
-    QTest::newRow("log upload") << timetable << "#btn-upload-log"
-                                << "common.upLoadLog";
-    QTest::newRow("log-in minimise") << loginPage << "#login-min"
-                                     << "common.minWindow";
-    QTest::newRow("log-in close") << loginPage << "#login-close"
-                                  << "common.closeWindow";
+    const QString enterRoom = QStringLiteral("common.enterRoom");
+    const struct
+    {
+        const char* tag;
+        const QString& page;
+        const char* button;
+        const char* plugin;
+    } plain[] = {
+        { "maximise", timetablePage, "#btn-max", "common.maxWindow" },
+        { "minimise", timetablePage, "#btn-min", "common.minWindow" },
+        { "close", timetablePage, "#btn-close", "common.closeWindow" },
+        { "device check", timetablePage, "#btn-device", "common.openDeviceMonitor" },
+        { "update check", timetablePage, "#btn-update", "common.checkUpdate" },
+        { "about", timetablePage, "#btn-about", "common.aboutUs" },
+        { "log upload", timetablePage, "#btn-upload-log", "common.upLoadLog" },
+        { "log-in minimise", loginPage, "#login-min", "common.minWindow" },
+        { "log-in close", loginPage, "#login-close", "common.closeWindow" },
+    };
+    for (const auto& row : plain)
+        QTest::newRow(row.tag) << row.page << row.button << row.plugin << QJsonObject();
+    // The agreements open through the client, as enter-lesson requests of types 4 and 5.
+    const auto type = [](int value) { return QJsonObject { { "type", value } }; };
+    QTest::newRow("user agreement")
+        << timetablePage << "#btn-user-agreement" << enterRoom << type(4);
+    QTest::newRow("privacy policy") << timetablePage << "#btn-privacy" << enterRoom << type(5);
+    QTest::newRow("log-in user agreement")
+        << loginPage << "#user-agreement-link" << enterRoom << type(4);
+    QTest::newRow("log-in privacy policy") << loginPage << "#privacy-link" << enterRoom << type(5);
 }
 
-void ServicePagesTest::toolButtonsAskTheClient()
+void ServicePagesTest::buttonsAskTheClient()
 {
     QFETCH(QString, page);
     QFETCH(QString, button);
     QFETCH(QString, plugin);
-    QVERIFY(m_driver->load(pageUrl(page)));
+    QFETCH(QJsonObject, data);
+    QVERIFY(m_driver->load(pageUrl(page, "isagree=false")));
     m_driver->click(button);
-    const QJsonObject request = pluginRequest(*m_driver, plugin);
+    const QJsonObject request = m_driver->waitForRequest([&](const QJsonObject& request) {
+        return request.value("plugin").toString() == plugin
+            && request.value("data").toObject() == data;
+    });
     QVERIFY2(!request.isEmpty(), qPrintable(m_driver->consoleText()));
-    QCOMPARE(request.value(QStringLiteral("data")).toObject(), QJsonObject());
-    QVERIFY(!request.value(QStringLiteral("callbackId")).toString().isEmpty());
-    QVERIFY(m_driver->waitFor(
-        QStringLiteral("document.getElementById('status-line').dataset.lastPlugin === '%1'")
-            .arg(plugin)));
-}
+    if (!data.contains("type"))
+        QVERIFY(!request.value("callbackId").toString().isEmpty());
 
-void ServicePagesTest::toolButtonsOpenAgreements_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("type");
-
-    QTest::newRow("user agreement") << "#btn-user-agreement" << 4;
-    QTest::newRow("privacy policy") << "#btn-privacy" << 5;
-}
-
-void ServicePagesTest::toolButtonsOpenAgreements()
-{
-    QFETCH(QString, button);
-    QFETCH(int, type);
-    QVERIFY(m_driver->load(pageUrl(timetablePage)));
-    m_driver->click(button);
-    QCOMPARE(m_driver->waitForEnterRoom(type), (QJsonObject { { QStringLiteral("type"), type } }));
+    // The page opened nothing itself, and a log-in page button did not tick the box.
+    QCOMPARE(m_driver->evaluate("location.pathname").toString(), page);
+    if (page == loginPage) {
+        QCOMPARE(
+            m_driver->evaluate("document.getElementById('agree-box').checked").toBool(), false);
+        QVERIFY(m_driver->waitForEnterRoom(6, PageDriver::absenceWaitMs).isEmpty());
+    }
 }
 
 void ServicePagesTest::logoutReturnsToLogin()
 {
     QVERIFY(openTimetable());
-    m_driver->click(QStringLiteral("#btn-logout"));
-    QCOMPARE(m_driver->waitForEnterRoom(8), (QJsonObject { { QStringLiteral("type"), 8 } }));
+    m_driver->click("#btn-logout");
+    QCOMPARE(m_driver->waitForEnterRoom(8), (QJsonObject { { "type", 8 } }));
     QVERIFY(m_driver->waitFor(QStringLiteral("location.pathname === '%1'").arg(loginPage)));
-    QCOMPARE(
-        m_driver->evaluate(QStringLiteral("new URLSearchParams(location.search).get('version')"))
-            .toString(),
+    QCOMPARE(m_driver->evaluate("new URLSearchParams(location.search).get('version')").toString(),
         QStringLiteral("1.6.7.0"));
 }
 
@@ -314,111 +257,46 @@ void ServicePagesTest::lessonCardsCarryTheServiceValues()
                  .toInt(),
         m_lessons.size());
 
-    m_driver->click(QStringLiteral("#lesson-%1 .enter-btn")
-                        .arg(upcoming.value(QStringLiteral("planId")).toInt()));
+    m_driver->click(QStringLiteral("#lesson-%1 .enter-btn").arg(upcoming.value("planId").toInt()));
     const QJsonObject live = m_driver->waitForEnterRoom(2);
-    for (const QString& key : { QStringLiteral("planId"), QStringLiteral("course_type"),
-             QStringLiteral("grade_type"), QStringLiteral("oltoken") })
+    for (const char* key : { "planId", "course_type", "grade_type", "oltoken" })
         QCOMPARE(live.value(key), upcoming.value(key));
 
-    m_driver->click(QStringLiteral("#lesson-%1 .replay-btn")
-                        .arg(finished.value(QStringLiteral("planId")).toInt()));
-    QCOMPARE(m_driver->waitForEnterRoom(3).value(QStringLiteral("replayInfo")),
-        finished.value(QStringLiteral("replayInfo")));
+    m_driver->click(QStringLiteral("#lesson-%1 .replay-btn").arg(finished.value("planId").toInt()));
+    QCOMPARE(m_driver->waitForEnterRoom(3).value("replayInfo"), finished.value("replayInfo"));
 }
 
 void ServicePagesTest::printWaitsForPageSizeAndFinish()
 {
     QVERIFY(openTimetable());
-    m_driver->click(QStringLiteral(".lesson-card.finished .print-btn"));
+    m_driver->click(".lesson-card.finished .print-btn");
     QVERIFY(!m_driver->waitForEnterRoom(9).isEmpty());
     QVERIFY(m_driver->waitForEnterRoom(10, PageDriver::absenceWaitMs).isEmpty());
 
-    m_driver->fire(QStringLiteral("set_a4_page_size"),
-        QJsonObject { { QStringLiteral("A4_width"), 700 }, { QStringLiteral("A4_height"), 990 } });
+    m_driver->fire("set_a4_page_size", QJsonObject { { "A4_width", 700 }, { "A4_height", 990 } });
     QVERIFY(!m_driver->waitForEnterRoom(10).isEmpty());
     const QString paper = QStringLiteral("document.querySelector('#print-area .paper')");
     QCOMPARE(m_driver->evaluate(paper + QStringLiteral(".style.width")).toString(),
         QStringLiteral("700px"));
     QCOMPARE(m_driver->evaluate(paper + QStringLiteral(".style.height")).toString(),
         QStringLiteral("990px"));
-    QCOMPARE(
-        m_driver->evaluate(paper + QStringLiteral(".querySelectorAll('.paper-question').length"))
-            .toInt(),
-        5);
-    QVERIFY(m_driver->evaluate(QStringLiteral("document.body.classList.contains('printing')"))
-                .toBool());
+    QVERIFY(m_driver->evaluate("document.body.classList.contains('printing')").toBool());
 
-    m_driver->fire(QStringLiteral("print_finished"), QString());
-    QVERIFY(m_driver->waitFor(QStringLiteral("!document.body.classList.contains('printing')")));
-    QCOMPARE(m_driver->evaluate(QStringLiteral("document.getElementById('toast').textContent"))
-                 .toString(),
-        QStringLiteral("打印完成"));
+    m_driver->fire("print_finished", QString());
+    QVERIFY(m_driver->waitFor("!document.body.classList.contains('printing')"));
 }
 
 void ServicePagesTest::evaluationPanelForTheAskedClass()
 {
     QVERIFY(openTimetable());
-    QVERIFY(m_driver->evaluate(QStringLiteral("document.getElementById('evaluation-panel').hidden"))
-                .toBool());
-    m_driver->fire(QStringLiteral("listenEvaluate"),
-        QJsonObject { { QStringLiteral("class_id"), 20481 }, { QStringLiteral("course_type"), 1 },
-            { QStringLiteral("grade_type"), 5 }, { QStringLiteral("evaluateurl_type"), false } });
-    QVERIFY(
-        m_driver->waitFor(QStringLiteral("!document.getElementById('evaluation-panel').hidden")));
+    QVERIFY(m_driver->evaluate("document.getElementById('evaluation-panel').hidden").toBool());
+    m_driver->fire("listenEvaluate",
+        QJsonObject { { "class_id", 20481 }, { "course_type", 1 }, { "grade_type", 5 },
+            { "evaluateurl_type", false } });
+    QVERIFY(m_driver->waitFor("!document.getElementById('evaluation-panel').hidden"));
     QCOMPARE(
-        m_driver
-            ->evaluate(QStringLiteral("document.getElementById('evaluation-class-id').textContent"))
-            .toString(),
+        m_driver->evaluate("document.getElementById('evaluation-class-id').textContent").toString(),
         QStringLiteral("20481"));
-    QVERIFY(
-        m_driver->evaluate(QStringLiteral("document.getElementById('evaluation-submit').disabled"))
-            .toBool());
-
-    m_driver->click(QStringLiteral("#evaluation-stars .star[data-score='4']"));
-    m_driver->evaluate(
-        QStringLiteral("document.getElementById('evaluation-comment').value = '讲得很清楚'"));
-    m_driver->click(QStringLiteral("#evaluation-submit"));
-    QVERIFY(
-        m_driver->waitFor(QStringLiteral("document.getElementById('evaluation-panel').hidden")));
-    const QJsonObject submitted = QJsonDocument::fromJson(
-        m_driver
-            ->evaluate(
-                QStringLiteral("document.getElementById('evaluation-panel').dataset.submitted"))
-            .toString()
-            .toUtf8())
-                                      .object();
-    QCOMPARE(submitted.value(QStringLiteral("class_id")).toInt(), 20481);
-    QCOMPARE(submitted.value(QStringLiteral("score")).toInt(), 4);
-    QCOMPARE(submitted.value(QStringLiteral("comment")).toString(), QStringLiteral("讲得很清楚"));
-}
-
-void ServicePagesTest::pagesWorkWithoutTheClient_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("log-in") << loginPage << "document.getElementById('login-btn').offsetWidth > 0";
-    QTest::newRow("timetable") << timetablePage
-                               << QStringLiteral(
-                                      "document.querySelectorAll('.lesson-card').length === %1")
-                                      .arg(m_lessons.size());
-}
-
-void ServicePagesTest::pagesWorkWithoutTheClient()
-{
-    QFETCH(QString, page);
-    QFETCH(QString, shown);
-    m_driver = std::make_unique<PageDriver>(false);
-    QVERIFY(m_driver->load(pageUrl(page, QStringLiteral("isagree=true&version=1.6.7.0"))));
-    QVERIFY(m_driver->waitFor(shown));
-    QCOMPARE(
-        m_driver->evaluate(QStringLiteral("document.getElementById('bridge-notice').textContent"))
-            .toString(),
-        QStringLiteral("请在客户端中打开"));
-    m_driver->click(
-        page == loginPage ? QStringLiteral("#login-close") : QStringLiteral("#btn-max"));
-    QVERIFY(m_driver->consoleText().contains(QStringLiteral("未在客户端中")));
 }
 
 int main(int argc, char* argv[])

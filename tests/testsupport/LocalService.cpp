@@ -171,6 +171,16 @@ QJsonArray LocalService::uploads()
         .toArray();
 }
 
+bool LocalService::setDeviceScore(const QJsonValue& verdict, bool fail)
+{
+    QJsonObject request { { QStringLiteral("fail"), fail } };
+    if (!verdict.isUndefined())
+        request.insert(QStringLiteral("verdict"), verdict);
+    return !control(QStringLiteral("/control/deviceScore"), {},
+        QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
 QJsonObject LocalService::control(
     const QString& path, const QUrlQuery& query, const QByteArray& postBody) const
 {

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSslConfiguration>
@@ -53,6 +54,9 @@ public:
     // {"markId","name","size","fields"} each; stored under
     // stateFolder()/uploads/<markId>/<name>.
     QJsonArray uploads();
+    // What the device score answers from now on: verdict as "data"."test_result_str"
+    // (an undefined value leaves the key out), or an HTTP error when fail is set.
+    bool setDeviceScore(const QJsonValue& verdict, bool fail = false);
 
 private:
     bool readAnnouncement();

@@ -4,21 +4,17 @@
 #include <QJsonDocument>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 QJsonObject validArgument()
 {
-    const QJsonObject fields { { QStringLiteral("app"), QStringLiteral("student") },
-        { QStringLiteral("channel"), QStringLiteral("ol_stu") } };
-    const QJsonObject data { { QStringLiteral("uploadUrl"),
-                                 QStringLiteral(
-                                     "https://127.0.0.1:8443/olbusiness/api/log/upload") },
-        { QStringLiteral("uploadToken"), QStringLiteral("abc123") },
-        { QStringLiteral("fields"), fields } };
-    return { { QStringLiteral("data"), data },
-        { QStringLiteral("logName"), QStringLiteral("student_2026_12_04_13_05_20.txt") },
-        { QStringLiteral("logPath"), QStringLiteral("/home/pupil/zov_qm_student/logs/") },
-        { QStringLiteral("markId"), 4711 } };
+    const QJsonObject fields { { "app", "student" }, { "channel", "ol_stu" } };
+    const QJsonObject data { { "uploadUrl", "https://127.0.0.1:8443/olbusiness/api/log/upload" },
+        { "uploadToken", "abc123" }, { "fields", fields } };
+    return { { "data", data }, { "logName", "student_2026_12_04_13_05_20.txt" },
+        { "logPath", "/home/pupil/zov_qm_student/logs/" }, { "markId", 4711 } };
 }
 
 QString compact(const QJsonObject& object)
@@ -36,12 +32,12 @@ QString withMember(const QString& key, const QJsonValue& value)
 QString withDataMember(const QString& key, const QJsonValue& value)
 {
     QJsonObject argument = validArgument();
-    QJsonObject data = argument.value(QStringLiteral("data")).toObject();
+    QJsonObject data = argument.value("data").toObject();
     if (value.isUndefined())
         data.remove(key);
     else
         data.insert(key, value);
-    argument.insert(QStringLiteral("data"), data);
+    argument.insert("data", data);
     return compact(argument);
 }
 
@@ -59,8 +55,7 @@ private slots:
         QCOMPARE(arguments.uploadUrl(),
             QUrl(QStringLiteral("https://127.0.0.1:8443/olbusiness/api/log/upload")));
         QCOMPARE(arguments.uploadToken(), QStringLiteral("abc123"));
-        QCOMPARE(arguments.fields().value(QStringLiteral("channel")).toString(),
-            QStringLiteral("ol_stu"));
+        QCOMPARE(arguments.fields().value("channel").toString(), QStringLiteral("ol_stu"));
         QCOMPARE(arguments.markId(), 4711);
         QCOMPARE(arguments.filePath(),
             QStringLiteral("/home/pupil/zov_qm_student/logs/student_2026_12_04_13_05_20.txt"));
@@ -69,9 +64,9 @@ private slots:
     void optionalPartsMayBeMissing()
     {
         QJsonObject argument = validArgument();
-        argument.insert(QStringLiteral("logPath"), QStringLiteral("/var/logs"));
-        argument.insert(QStringLiteral("markId"), 0);
-        argument.insert(QStringLiteral("data"),
+        argument.insert("logPath", "/var/logs");
+        argument.insert("markId", 0);
+        argument.insert("data",
             QJsonObject {
                 { QStringLiteral("uploadUrl"), QStringLiteral("http://example.test/up") } });
         UploadArguments arguments;
@@ -89,58 +84,34 @@ private slots:
         QTest::newRow("empty") << QString() << "not JSON";
         QTest::newRow("cut short") << compact(validArgument()).left(40) << "not JSON";
         QTest::newRow("array") << QStringLiteral("[1,2]") << "not a JSON object";
-        QTest::newRow("no data") << withMember(QStringLiteral("data"), QJsonValue()) << "\"data\"";
-        QTest::newRow("data is text")
-            << withMember(QStringLiteral("data"), QStringLiteral("x")) << "\"data\"";
+        QTest::newRow("no data") << withMember("data", QJsonValue()) << "\"data\"";
+        QTest::newRow("data is text") << withMember("data", "x") << "\"data\"";
         QTest::newRow("no uploadUrl")
-            << withDataMember(QStringLiteral("uploadUrl"), QJsonValue::Undefined) << "uploadUrl";
-        QTest::newRow("uploadUrl not text")
-            << withDataMember(QStringLiteral("uploadUrl"), 12) << "uploadUrl";
+            << withDataMember("uploadUrl", QJsonValue::Undefined) << "uploadUrl";
+        QTest::newRow("uploadUrl not text") << withDataMember("uploadUrl", 12) << "uploadUrl";
         QTest::newRow("ftp address")
-            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("ftp://host/up"))
-            << "not an http or https address";
+            << withDataMember("uploadUrl", "ftp://host/up") << "not an http or https address";
         QTest::newRow("file address")
-            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("file:///etc/passwd"))
-            << "not an http or https address";
+            << withDataMember("uploadUrl", "file:///etc/passwd") << "not an http or https address";
         QTest::newRow("relative address")
-            << withDataMember(QStringLiteral("uploadUrl"), QStringLiteral("/olbusiness/up"))
-            << "not an http or https address";
+            << withDataMember("uploadUrl", "/olbusiness/up") << "not an http or https address";
         QTest::newRow("fields not an object")
-            << withDataMember(QStringLiteral("fields"), QJsonArray { 1 }) << "\"fields\"";
-        QTest::newRow("no logPath")
-            << withMember(QStringLiteral("logPath"), QString()) << "logPath";
-        QTest::newRow("no logName")
-            << withMember(QStringLiteral("logName"), QJsonValue()) << "not the name of a file";
-        QTest::newRow("parent folder")
-            << withMember(QStringLiteral("logName"), QStringLiteral("../setting.ini"))
-            << "not the name of a file";
-        QTest::newRow("two dots") << withMember(QStringLiteral("logName"), QStringLiteral(".."))
-                                  << "not the name of a file";
-        QTest::newRow("dot") << withMember(QStringLiteral("logName"), QStringLiteral("."))
-                             << "not the name of a file";
-        QTest::newRow("absolute") << withMember(
-            QStringLiteral("logName"), QStringLiteral("/etc/passwd"))
-                                  << "not the name of a file";
-        QTest::newRow("sub-folder")
-            << withMember(QStringLiteral("logName"), QStringLiteral("old/student.txt"))
-            << "not the name of a file";
-        QTest::newRow("backslash")
-            << withMember(QStringLiteral("logName"), QStringLiteral("..\\..\\ss.ini"))
-            << "not the name of a file";
-        QTest::newRow("quote") << withMember(
-            QStringLiteral("logName"), QStringLiteral("a\"; name=\"markId.txt"))
-                               << "not the name of a file";
-        QTest::newRow("line break")
-            << withMember(QStringLiteral("logName"), QStringLiteral("a\r\nX-Upload-Token: x"))
-            << "not the name of a file";
-        QTest::newRow("drive") << withMember(QStringLiteral("logName"), QStringLiteral("C:ss.ini"))
-                               << "not the name of a file";
-        QTest::newRow("no markId")
-            << withMember(QStringLiteral("markId"), QJsonValue()) << "markId";
-        QTest::newRow("markId as text")
-            << withMember(QStringLiteral("markId"), QStringLiteral("4711")) << "markId";
-        QTest::newRow("fractional markId") << withMember(QStringLiteral("markId"), 1.5) << "markId";
-        QTest::newRow("huge markId") << withMember(QStringLiteral("markId"), 1e300) << "markId";
+            << withDataMember("fields", QJsonArray { 1 }) << "\"fields\"";
+        QTest::newRow("no logPath") << withMember("logPath", QString()) << "logPath";
+        const char* const notAFile = "not the name of a file";
+        QTest::newRow("no logName") << withMember("logName", QJsonValue()) << notAFile;
+        // Names that would leave the log folder or break the upload form's headers.
+        const std::pair<const char*, const char*> badNames[]
+            = { { "parent folder", "../setting.ini" }, { "two dots", ".." }, { "dot", "." },
+                  { "absolute", "/etc/passwd" }, { "sub-folder", "old/student.txt" },
+                  { "backslash", "..\\..\\ss.ini" }, { "quote", "a\"; name=\"markId.txt" },
+                  { "line break", "a\r\nX-Upload-Token: x" }, { "drive", "C:ss.ini" } };
+        for (const auto& [tag, name] : badNames)
+            QTest::newRow(tag) << withMember("logName", name) << notAFile;
+        QTest::newRow("no markId") << withMember("markId", QJsonValue()) << "markId";
+        QTest::newRow("markId as text") << withMember("markId", "4711") << "markId";
+        QTest::newRow("fractional markId") << withMember("markId", 1.5) << "markId";
+        QTest::newRow("huge markId") << withMember("markId", 1e300) << "markId";
     }
 
     void unusableArgumentIsRefused()
@@ -158,8 +129,7 @@ private slots:
     {
         UploadArguments arguments;
         QVERIFY(arguments.parse(compact(validArgument())));
-        QVERIFY(
-            !arguments.parse(withDataMember(QStringLiteral("uploadUrl"), QJsonValue::Undefined)));
+        QVERIFY(!arguments.parse(withDataMember("uploadUrl", QJsonValue::Undefined)));
         QVERIFY(arguments.uploadUrl().isEmpty());
         QVERIFY(arguments.uploadToken().isEmpty());
         QVERIFY(arguments.parse(compact(validArgument())));

@@ -14,18 +14,14 @@ class TestBridgeMessages : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Q_INIT_RESOURCE(bridge_scripts); }
     void cleanup() { QDir(pagesDir()).removeRecursively(); }
 
     void requestFieldsComeFromTheMessage_data();
     void requestFieldsComeFromTheMessage();
     void eventFormIsCompactWithObjectData_data();
     void eventFormIsCompactWithObjectData();
-    void freshResponseReportsSuccess();
     void pluginConfigTakesObjectMembers_data();
     void pluginConfigTakesObjectMembers();
-    void bridgeScriptsAreBuiltIn_data();
-    void bridgeScriptsAreBuiltIn();
 
 private:
     static QString pagesDir() { return QCoreApplication::applicationDirPath() + "/pages"; }
@@ -114,12 +110,6 @@ void TestBridgeMessages::eventFormIsCompactWithObjectData()
     QTEST(response->toString(), "expected");
 }
 
-void TestBridgeMessages::freshResponseReportsSuccess()
-{
-    QCOMPARE(DHJSResponse().toString(),
-        QString(R"({"callbackId":"","complete":1,"data":{},"errorMessage":"","status":1})"));
-}
-
 void TestBridgeMessages::pluginConfigTakesObjectMembers_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -153,25 +143,6 @@ void TestBridgeMessages::pluginConfigTakesObjectMembers()
 
     const QVariantMap config = DHJSUtils::instance()->parseJson();
     QTEST(QJsonObject::fromVariantMap(config), "expected");
-}
-
-void TestBridgeMessages::bridgeScriptsAreBuiltIn_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("defines");
-    QTest::newRow("qwebchannel") << ":/res/js/qwebchannel"
-                                 << "QWebChannel = function";
-    QTest::newRow("dhbridge") << ":/res/js/dhbridge"
-                              << "window._dhbridge =";
-}
-
-void TestBridgeMessages::bridgeScriptsAreBuiltIn()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, defines);
-    QFile script(path);
-    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
-    QVERIFY(QString::fromUtf8(script.readAll()).contains(defines));
 }
 
 int main(int argc, char** argv)

@@ -7,6 +7,8 @@
 #include "app/PrivacyDialog.h"
 #include "app/Settings.h"
 #include "core/NetworkHelper.h"
+#include "devicedetect/DeviceDetect.h"
+#include "devicedetect/HardwareResultView.h"
 #include "web/CourseListTitle.h"
 #include "web/HybirdPluginManager.h"
 #include "web/NoticeLabel.h"
@@ -73,6 +75,8 @@ private slots:
         context.loginUrl = pageUrl(QStringLiteral("/pages/test/probe.html"));
         context.useragreementUrl = pageUrl(QStringLiteral("/pages/agreement/user.html"));
         context.privacyagreementUrl = pageUrl(QStringLiteral("/pages/agreement/privacy.html"));
+        context.getDeviceScore
+            = m_service.apiBaseUrl().toString() + QStringLiteral("/olbusiness/api/device/score");
         context.getUploadConfigUrl = m_service.apiBaseUrl().toString()
             + QStringLiteral("/olbusiness/api/log/uploadConfig");
 
@@ -84,6 +88,8 @@ private slots:
 
     void init()
     {
+        // Live lessons write their parameter file into the current folder.
+        QDir::setCurrent(m_env.temp());
         QSignalSpy loaded(m_window->webViewManager(), &WebViewManager::loadFinished);
         m_window->webViewManager()->loadUrl(pageUrl(QStringLiteral("/pages/test/probe.html")));
         QVERIFY(loaded.wait(15000));
@@ -159,6 +165,21 @@ private slots:
         QCOMPARE(moved.first(), (QVariantList { 10, 20 }));
         QCOMPARE(entered.count(), 1);
         QCOMPARE(entered.first().first().toJsonObject().value("type").toInt(), 7);
+    }
+
+    void deviceCheckIsAnsweredOnlyAfterItCloses()
+    {
+        QSignalSpy answered(
+            HybirdPluginManager::instance(), &HybirdPluginManager::dh_sig_sendToWeb);
+        int answersWhileOpen = -1;
+        ModalWatcher<DeviceDetect> closeCheck([&](DeviceDetect* dialog) {
+            answersWhileOpen = answered.count();
+            dialog->reject();
+        });
+        m_probe->evaluate(QStringLiteral("probe.send('common.openDeviceMonitor', {}, true)"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length === 1"), 30000));
+        QCOMPARE(answersWhileOpen, 0);
+        QCOMPARE(answered.count(), 1);
     }
 
     void malformedRequestsAreDroppedWithoutHarm()
@@ -256,6 +277,10 @@ private slots:
         QFile::remove(agreementMarkerPath());
         auto* signedIn = m_window->titleBar()->findChild<QLabel*>(QStringLiteral("signedInLabel"));
         QVERIFY(signedIn);
+        // This display is neither 1920x1080 nor 1366x768, so the first log-in brings up
+        // the hardware notice.
+        ModalWatcher<HardwareResultView> hardwareNotice(
+            [](HardwareResultView* notice) { notice->slotIKnow(); });
         m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: 1, token: 'tk-1',"
                                          " uid: 'uid-1', userId: '77'})"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(agreementMarkerPath()), 10000);
@@ -264,6 +289,7 @@ private slots:
         QCOMPARE(context.uid, QStringLiteral("uid-1"));
         QCOMPARE(context.userId, 77);
         QVERIFY(signedIn->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(hardwareNotice.answered(), 15000);
 
         m_probe->evaluate(QStringLiteral("probe.send('common.enterRoom', {type: 8})"));
         QTRY_VERIFY_WITH_TIMEOUT(!signedIn->isVisible(), 10000);
@@ -321,6 +347,33 @@ private slots:
         dialog->on_pushButton_clicked(false);
         QVERIFY(m_window->isVisible());
         QTRY_VERIFY(guardedDialog.isNull());
+    }
+
+    void liveLessonHidesTheWindowUntilTheRoomCloses()
+    {
+        QFile::remove(m_env.temp() + QStringLiteral("/ZovLiveRoomStu"));
+        QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM),
+            m_env.temp() + QStringLiteral("/ZovLiveRoomStu")));
+        const QByteArray script = "[{\"connect\": true}, {\"send\": {\"type\": \"enterRoom\"}},"
+                                  "{\"sleepMs\": 500}, {\"send\": {\"type\": \"leaveRoom\","
+                                  "\"sid\": \"s-1\", \"evaluationUrl\": \"http://eval\"}},"
+                                  "{\"exit\": 0}]";
+        qputenv("ZOV_LIVEROOM_SCRIPT", script);
+        m_probe->evaluate(QStringLiteral("probe.listen('listenEvaluate', 'live');"
+                                         "probe.send('common.enterRoom', {type: 2, planId: 4711,"
+                                         " course_type: 2, grade_type: 6, oltoken: 'ol'})"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 15000);
+        qunsetenv("ZOV_LIVEROOM_SCRIPT");
+
+        const QJsonObject parameters
+            = QJsonDocument::fromJson(fileBytes(m_env.temp() + QStringLiteral("/data.json")))
+                  .object();
+        QCOMPARE(parameters.value("planId").toInt(), 4711);
+        QCOMPARE(parameters.value("oltoken").toString(), QStringLiteral("ol"));
+        // Showing the window again reloads the page, so the evaluation event went to
+        // the page before the reload: the window's record of the lesson is what counts.
+        QCOMPARE(Context::instance()->data().oltoken, QStringLiteral("ol"));
     }
 
     void agreementCheckBoxIsStored()

@@ -11,57 +11,31 @@ class AboutDialogTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void showsIconNameAndVersion_data();
-    void showsIconNameAndVersion();
-    void closeButtonDeletesTheBox();
+    void initTestCase() { QVERIFY(QDir::setCurrent(ZOV_SOURCE_DIR)); }
+    void showsVersionAndGoesAwayOnClose_data();
+    void showsVersionAndGoesAwayOnClose();
 };
 
-void AboutDialogTest::initTestCase()
-{
-    QVERIFY(QDir::setCurrent(QStringLiteral(ZOV_SOURCE_DIR)));
-}
-
-void AboutDialogTest::showsIconNameAndVersion_data()
+void AboutDialogTest::showsVersionAndGoesAwayOnClose_data()
 {
     QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("installed version")
-        << QStringLiteral("1.6.7.0") << QStringLiteral("版本号 1.6.7.0");
-    QTest::newRow("no version known") << QString() << QStringLiteral("版本号 ");
+    QTest::newRow("installed version") << "1.6.7.0"
+                                       << "版本号 1.6.7.0";
+    QTest::newRow("no version known") << QString() << "版本号 ";
 }
 
-void AboutDialogTest::showsIconNameAndVersion()
+void AboutDialogTest::showsVersionAndGoesAwayOnClose()
 {
     QFETCH(QString, version);
-    QFETCH(QString, line);
 
-    auto* about = new AboutDialog(version);
-    QPointer<AboutDialog> guard(about);
+    QPointer<AboutDialog> about = new AboutDialog(version);
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
-
-    auto* icon = about->findChild<QLabel*>(QStringLiteral("iconLabel"));
-    QVERIFY(icon);
-    QCOMPARE(icon->pixmap(Qt::ReturnByValue).size(), QSize(64, 64));
-    QVERIFY(icon->isVisible());
-    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("nameLabel"))->text(),
-        QStringLiteral("Zov1对1学生版"));
-    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("versionLabel"))->text(), line);
-    QVERIFY(!about->windowIcon().isNull());
-    QVERIFY(about->testAttribute(Qt::WA_TranslucentBackground));
-    about->close();
-    QTRY_VERIFY(guard.isNull());
-}
-
-void AboutDialogTest::closeButtonDeletesTheBox()
-{
-    QPointer<AboutDialog> about = new AboutDialog(QStringLiteral("1.6.7.0"));
-    about->show();
-    QVERIFY(QTest::qWaitForWindowExposed(about));
-    QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("closeBtn")), Qt::LeftButton);
-    QCOMPARE(about->property("res"), QVariant(QStringLiteral("onClose")));
+    QTEST(about->findChild<QLabel*>("versionLabel")->text(), "line");
+    // Shown without a parent, it must free itself.
+    QTest::mouseClick(about->findChild<QPushButton*>("closeBtn"), Qt::LeftButton);
     QTRY_VERIFY(about.isNull());
 }
 

@@ -2,8 +2,6 @@
 #include "widgets/CustomDialogBase.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QLayout>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -54,11 +52,9 @@ public:
 bool clickWithXdotool(const QWidget* window, int clicks)
 {
     QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"),
-        { QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window->winId()),
-            QStringLiteral("10"), QStringLiteral("10"), QStringLiteral("click"),
-            QStringLiteral("--repeat"), QString::number(clicks), QStringLiteral("--delay"),
-            QStringLiteral("20"), QStringLiteral("1") });
+    xdotool.start("xdotool",
+        { "mousemove", "--window", QString::number(window->winId()), "10", "10", "click",
+            "--repeat", QString::number(clicks), "--delay", "20", "1" });
     return xdotool.waitForFinished(10000) && xdotool.exitCode() == 0;
 }
 
@@ -86,76 +82,17 @@ class CustomDialogBaseTest : public QObject
 
 private slots:
     void initTestCase();
-    void formMatchesTheKit();
-    void setTitleSetsTextFontAndStyle();
-    void titleBarCanBeHidden();
     void closeButtonSetsResBeforeRejecting();
     void dragMovesTheWindowUntilRelease();
-    void shadowFadesOutwards();
     void shakeRunsOnceAtATime();
     void clicksOnBlockedWindowsAreWatched_data();
     void clicksOnBlockedWindowsAreWatched();
-    void quickClicksOnBlockedWindowShakeOnce();
 };
 
 void CustomDialogBaseTest::initTestCase()
 {
     // The dialogs load their images relative to the program folder, like the installed program.
-    QVERIFY(QDir::setCurrent(QStringLiteral(ZOV_SOURCE_DIR)));
-}
-
-void CustomDialogBaseTest::formMatchesTheKit()
-{
-    CustomDialogBase dialog;
-    auto* title = dialog.findChild<QLabel*>(QStringLiteral("title"));
-    auto* closeBtn = dialog.findChild<QPushButton*>(QStringLiteral("closeBtn"));
-    QVERIFY(title);
-    QVERIFY(closeBtn);
-    QCOMPARE(title->text(), QStringLiteral("这是标题"));
-    QCOMPARE(dialog.centralWidget()->objectName(), QStringLiteral("centralWidget"));
-    QCOMPARE(dialog.centralWidget()->parentWidget()->window(), &dialog);
-
-    QVERIFY(dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(dialog.windowFlags().testFlag(Qt::Dialog));
-
-    QCOMPARE(closeBtn->size(), QSize(14, 14));
-    QCOMPARE(closeBtn->iconSize(), QSize(14, 14));
-    QCOMPARE(closeBtn->focusPolicy(), Qt::NoFocus);
-    QVERIFY(!closeBtn->icon().isNull());
-
-    QCOMPARE(dialog.contentsMargins(), QMargins());
-    QCOMPARE(dialog.layout()->contentsMargins(), QMargins(6, 6, 6, 6));
-}
-
-void CustomDialogBaseTest::setTitleSetsTextFontAndStyle()
-{
-    CustomDialogBase dialog;
-    dialog.setTitle(QStringLiteral("错误"), QStringLiteral("color: #000000;"));
-    auto* title = dialog.findChild<QLabel*>(QStringLiteral("title"));
-    QCOMPARE(title->text(), QStringLiteral("错误"));
-    QCOMPARE(title->styleSheet(), QStringLiteral("color: #000000;"));
-    QCOMPARE(title->font().family(), QStringLiteral("Microsoft YaHei"));
-    QCOMPARE(title->font().pixelSize(), 13);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("错误"));
-}
-
-void CustomDialogBaseTest::titleBarCanBeHidden()
-{
-    CustomDialogBase dialog;
-    auto* title = dialog.findChild<QLabel*>(QStringLiteral("title"));
-    auto* closeBtn = dialog.findChild<QPushButton*>(QStringLiteral("closeBtn"));
-    dialog.showTitleBar(false);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!title->isVisible());
-    QVERIFY(!closeBtn->isVisible());
-    QCOMPARE(dialog.centralWidget()->styleSheet(),
-        QStringLiteral("background:#FFFFFF;                border-radius:8px;"));
-
-    dialog.showTitleBar(true);
-    QVERIFY(title->isVisible());
-    QVERIFY(closeBtn->isVisible());
+    QVERIFY(QDir::setCurrent(ZOV_SOURCE_DIR));
 }
 
 void CustomDialogBaseTest::closeButtonSetsResBeforeRejecting()
@@ -167,8 +104,8 @@ void CustomDialogBaseTest::closeButtonSetsResBeforeRejecting()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeBtn")), Qt::LeftButton);
-    QCOMPARE(resWhenRejected, QVariant(QStringLiteral("onClose")));
+    QTest::mouseClick(dialog.findChild<QPushButton*>("closeBtn"), Qt::LeftButton);
+    QCOMPARE(resWhenRejected, QVariant("onClose"));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(!dialog.isVisible());
 }
@@ -192,25 +129,6 @@ void CustomDialogBaseTest::dragMovesTheWindowUntilRelease()
     QCOMPARE(dialog.pos(), QPoint(140, 140));
 }
 
-void CustomDialogBaseTest::shadowFadesOutwards()
-{
-    CustomDialogBase dialog;
-    dialog.setAttribute(Qt::WA_TranslucentBackground);
-    dialog.resize(300, 200);
-    const QImage image = dialog.grab().toImage();
-    const int middle = image.height() / 2;
-
-    int previous = 0;
-    for (int x = 0; x < 6; ++x) {
-        const int alpha = qAlpha(image.pixel(x, middle));
-        QVERIFY2(alpha > previous, qPrintable(QStringLiteral("column %1").arg(x)));
-        QVERIFY(qRed(image.pixel(x, middle)) < 16);
-        previous = alpha;
-    }
-    QVERIFY(previous < 64);
-    QCOMPARE(qAlpha(image.pixel(6, middle)), 255);
-}
-
 void CustomDialogBaseTest::shakeRunsOnceAtATime()
 {
     CustomDialogBase dialog;
@@ -223,24 +141,11 @@ void CustomDialogBaseTest::shakeRunsOnceAtATime()
     const QList<QPropertyAnimation*> running = dialog.findChildren<QPropertyAnimation*>();
     QCOMPARE(running.size(), 1);
     QPointer<QPropertyAnimation> shake = running.first();
-    QCOMPARE(shake->propertyName(), QByteArray("geometry"));
-    QCOMPARE(shake->duration(), 500);
-
-    const QList<QPair<qreal, QPoint>> expected
-        = { { 0.0, { -3, -3 } }, { 0.1, { 6, 6 } }, { 0.2, { -6, -6 } }, { 0.3, { 6, 6 } },
-              { 0.4, { -6, -6 } }, { 0.5, { 6, 6 } }, { 0.6, { -6, -6 } }, { 0.7, { 6, 6 } },
-              { 0.8, { -6, -6 } }, { 0.9, { 6, 6 } }, { 1.0, { 0, 0 } } };
-    const QVariantAnimation::KeyValues keys = shake->keyValues();
-    QCOMPARE(keys.size(), expected.size());
-    for (int i = 0; i < keys.size(); ++i) {
-        QVERIFY(qFuzzyCompare(1.0 + keys.at(i).first, 1.0 + expected.at(i).first));
-        QCOMPARE(keys.at(i).second.toRect(),
-            QRect(start.topLeft() + expected.at(i).second, start.size()));
-    }
-
     dialog.playPromptAnimation();
     QCOMPARE(dialog.findChildren<QPropertyAnimation*>(), running);
+    QTRY_VERIFY(dialog.geometry() != start);
 
+    // It ends where it began, and only then may the next one start.
     QTRY_VERIFY(shake.isNull());
     QCOMPARE(dialog.geometry(), start);
     dialog.playPromptAnimation();
@@ -252,19 +157,24 @@ void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched_data()
     QTest::addColumn<int>("modality");
     QTest::addColumn<bool>("dialogHasParent");
     QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("counter");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("watched");
+    QTest::addColumn<int>("shakes");
 
     QTest::newRow("application-modal, main window")
-        << int(Qt::ApplicationModal) << false << QStringLiteral("main") << 1;
+        << int(Qt::ApplicationModal) << false << "main" << 1 << 1 << 0;
     QTest::newRow("application-modal, any other window")
-        << int(Qt::ApplicationModal) << false << QStringLiteral("other") << 1;
+        << int(Qt::ApplicationModal) << false << "other" << 1 << 1 << 0;
     QTest::newRow("application-modal, the dialog itself")
-        << int(Qt::ApplicationModal) << false << QStringLiteral("dialog") << 0;
+        << int(Qt::ApplicationModal) << false << "dialog" << 1 << 0 << 0;
+    // The clicks queue up while xdotool runs, so they reach the watch back to back.
+    QTest::newRow("application-modal, quick clicks shake once")
+        << int(Qt::ApplicationModal) << true << "main" << 5 << 5 << 1;
     QTest::newRow("window-modal, its parent")
-        << int(Qt::WindowModal) << true << QStringLiteral("main") << 1;
+        << int(Qt::WindowModal) << true << "main" << 1 << 1 << 0;
     QTest::newRow("window-modal, an unrelated window")
-        << int(Qt::WindowModal) << true << QStringLiteral("other") << 0;
-    QTest::newRow("not modal") << int(Qt::NonModal) << true << QStringLiteral("main") << 0;
+        << int(Qt::WindowModal) << true << "other" << 1 << 0 << 0;
+    QTest::newRow("not modal") << int(Qt::NonModal) << true << "main" << 1 << 0 << 0;
 }
 
 void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched()
@@ -272,17 +182,17 @@ void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched()
     QFETCH(int, modality);
     QFETCH(bool, dialogHasParent);
     QFETCH(QString, target);
-    QFETCH(int, counter);
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        QSKIP("needs an X11 display");
-    }
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-        QSKIP("needs xdotool");
+    QFETCH(int, clicks);
+    QFETCH(int, watched);
+    QFETCH(int, shakes);
+    if (QGuiApplication::platformName() != QLatin1String("xcb")
+        || QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        QSKIP("needs an X11 display and xdotool");
     }
 
     QScopedPointer<QWidget> main(showPlainWindow(corner(210, 130)));
     QScopedPointer<QWidget> other(showPlainWindow(corner(420, 130)));
-    CustomDialogBase dialog(dialogHasParent ? main.data() : nullptr);
+    CountingDialog dialog(dialogHasParent ? main.data() : nullptr);
     dialog.setWindowModality(Qt::WindowModality(modality));
     dialog.move(corner(420, 330));
     dialog.show();
@@ -295,36 +205,12 @@ void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched()
                                                        : static_cast<QWidget*>(&dialog);
     auto* presses = new PressCounter(clicked);
     ActivationWatch::shared().reset();
-    QVERIFY(clickWithXdotool(clicked, 1));
+    QVERIFY(clickWithXdotool(clicked, clicks));
 
     // A watched click is swallowed for the blocked window; any other reaches its widget.
-    QTRY_VERIFY(ActivationWatch::shared().counter() != 0 || presses->presses != 0);
-    QCOMPARE(ActivationWatch::shared().counter(), counter);
-    QCOMPARE(presses->presses, 1 - counter);
-}
-
-void CustomDialogBaseTest::quickClicksOnBlockedWindowShakeOnce()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        QSKIP("needs an X11 display");
-    }
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
-        QSKIP("needs xdotool");
-    }
-    QScopedPointer<QWidget> main(showPlainWindow(corner(210, 130)));
-    CountingDialog dialog(main.data());
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.move(corner(420, 330));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(main.data()));
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-
-    ActivationWatch::shared().reset();
-    // The clicks queue up while xdotool runs, so they reach the watch back to back.
-    QVERIFY(clickWithXdotool(main.data(), 5));
-    QTRY_COMPARE(ActivationWatch::shared().counter(), 5);
-    QCOMPARE(dialog.shakes, 1);
-    QVERIFY(dialog.findChild<QPropertyAnimation*>());
+    QTRY_COMPARE(ActivationWatch::shared().counter() + presses->presses, clicks);
+    QCOMPARE(ActivationWatch::shared().counter(), watched);
+    QCOMPARE(dialog.shakes, shakes);
 }
 
 QTEST_MAIN(CustomDialogBaseTest)

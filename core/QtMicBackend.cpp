@@ -1,0 +1,127 @@
+#include "core/QtMicBackend.h"
+
+#include <QAudioDeviceInfo>
+#include <QAudioInput>
+#include <QDebug>
+
+namespace zov {
+namespace capture {
+
+namespace {
+
+// Half a second at the preferred rate. A device without a clock of its own offers
+// endless data; reading a bounded block per wake-up keeps the GUI thread free.
+constexpr qint64 kMaxBytesPerRead = 16000;
+
+QAudioFormat preferredFormat()
+{
+    QAudioFormat format;
+    format.setSampleRate(16000);
+    format.setChannelCount(1);
+    format.setSampleSize(16);
+    format.setSampleType(QAudioFormat::SignedInt);
+    format.setByteOrder(QAudioFormat::LittleEndian);
+    format.setCodec(QStringLiteral("audio/pcm"));
+    return format;
+}
+
+bool isSigned16LittleEndian(const QAudioFormat& format)
+{
+    return format.sampleSize() == 16 && format.sampleType() == QAudioFormat::SignedInt
+        && format.byteOrder() == QAudioFormat::LittleEndian
+        && format.codec() == QLatin1String("audio/pcm");
+}
+
+QList<QAudioDeviceInfo> namedInputs()
+{
+    QList<QAudioDeviceInfo> result;
+    const QList<QAudioDeviceInfo> all = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
+    for (const QAudioDeviceInfo& info : all) {
+        if (!info.deviceName().isEmpty()) {
+            result << info;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+QtMicBackend::QtMicBackend(QObject* parent)
+    : MicBackend(parent)
+{ }
+
+QtMicBackend::~QtMicBackend()
+{
+    stop();
+}
+
+QString QtMicBackend::name() const
+{
+    return QStringLiteral("QtMultimedia");
+}
+
+QList<AudioDeviceInfo> QtMicBackend::devices()
+{
+    QList<AudioDeviceInfo> result;
+    const QList<QAudioDeviceInfo> inputs = namedInputs();
+    for (int i = 0; i < inputs.size(); ++i) {
+        result << AudioDeviceInfo { inputs.at(i).deviceName(), i };
+    }
+    return result;
+}
+
+bool QtMicBackend::start(const AudioDeviceInfo& device)
+{
+    stop();
+    QAudioDeviceInfo chosen;
+    for (const QAudioDeviceInfo& info : namedInputs()) {
+        if (info.deviceName() == device.name) {
+            chosen = info;
+            break;
+        }
+    }
+    if (chosen.isNull()) {
+        qWarning() << "[QtMicBackend][start] no microphone named" << device.name;
+        return false;
+    }
+    QAudioFormat format = preferredFormat();
+    if (!chosen.isFormatSupported(format)) {
+        format = chosen.nearestFormat(format);
+    }
+    if (!isSigned16LittleEndian(format)) {
+        qWarning() << "[QtMicBackend][start]" << device.name << "offers no 16-bit samples";
+        return false;
+    }
+
+    m_input = new QAudioInput(chosen, format, this);
+    m_source = m_input->start();
+    if (!m_source || m_input->error() != QAudio::NoError) {
+        qWarning() << "[QtMicBackend][start]" << device.name << "failed:" << m_input->error();
+        stop();
+        return false;
+    }
+    connect(m_source, &QIODevice::readyRead, this, &QtMicBackend::readSamples);
+    return true;
+}
+
+void QtMicBackend::stop()
+{
+    if (!m_input) {
+        return;
+    }
+    m_input->stop();
+    delete m_input;
+    m_input = nullptr;
+    m_source = nullptr;
+}
+
+void QtMicBackend::readSamples()
+{
+    const QByteArray samples = m_source->read(kMaxBytesPerRead);
+    if (!samples.isEmpty()) {
+        emit samplesCaptured(samples);
+    }
+}
+
+} // namespace capture
+} // namespace zov
