@@ -46,7 +46,11 @@ TrackClient::TrackClient(QObject* parent)
     : QObject(parent)
     , m_socket(new QLocalSocket(this))
 {
-    connect(m_socket, &QLocalSocket::connected, this, &TrackClient::onConnected);
+    // A local socket whose server already listens connects inside connectToServer();
+    // queued, the caller of start() never hears of the connection before start()
+    // has returned.
+    connect(
+        m_socket, &QLocalSocket::connected, this, &TrackClient::onConnected, Qt::QueuedConnection);
     connect(m_socket, &QLocalSocket::disconnected, this, &TrackClient::onDisconnected);
     connect(m_socket, &QLocalSocket::errorOccurred, this, &TrackClient::onSocketError);
 }
