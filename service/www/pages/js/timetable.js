@@ -6,6 +6,7 @@
     var LESSONS_URL = "/web/api/lessons";
     var SESSION_KEY = "zov.session";
     var AGREED_KEY = "zov.agreed";
+    var PENDING_EVALUATION_KEY = "zov.pendingEvaluation";
     // A4 at 96 dpi, for when the client names no size.
     var DEFAULT_A4 = { width: 794, height: 1123 };
     // The client answers the size request at once; no answer means it never will.
@@ -311,6 +312,21 @@
         element("evaluation-submit").disabled = value === 0;
     }
 
+    // The client shows and reloads this page when the live room closes, right after it
+    // asked for the evaluation: the request is kept until the student answers it.
+    function rememberEvaluation(data) {
+        data = data || {};
+        sessionStorage.setItem(PENDING_EVALUATION_KEY, JSON.stringify(data));
+        openEvaluation(data);
+    }
+
+    function reopenPendingEvaluation() {
+        var pending = sessionStorage.getItem(PENDING_EVALUATION_KEY);
+        if (pending) {
+            openEvaluation(JSON.parse(pending));
+        }
+    }
+
     function openEvaluation(data) {
         var panel = element("evaluation-panel");
         data = data || {};
@@ -324,6 +340,7 @@
     }
 
     function closeEvaluation() {
+        sessionStorage.removeItem(PENDING_EVALUATION_KEY);
         element("evaluation-panel").hidden = true;
     }
 
@@ -361,7 +378,8 @@
         setUpTools();
         setUpTabs();
         setUpEvaluation();
-        ZovClient.listen("listenEvaluate", openEvaluation);
+        ZovClient.listen("listenEvaluate", rememberEvaluation);
+        reopenPendingEvaluation();
         ZovClient.listen("set_a4_page_size", onPageSize);
         ZovClient.listen("print_finished", onPrintFinished);
         ZovClient.askVersion(showClientVersion);
