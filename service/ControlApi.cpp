@@ -6,6 +6,7 @@
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/UploadStore.h"
+#include "service/VersionApi.h"
 
 #include <QString>
 
@@ -19,12 +20,13 @@ constexpr int maximumDelayMs = 600000;
 } // namespace
 
 ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
-    const UploadStore& uploads, DeviceScoreApi& deviceScore)
+    const UploadStore& uploads, DeviceScoreApi& deviceScore, VersionApi& version)
     : m_faults(faults)
     , m_stats(stats)
     , m_log(log)
     , m_uploads(uploads)
     , m_deviceScore(deviceScore)
+    , m_version(version)
 { }
 
 void ControlApi::registerRoutes(httplib::Server& server)
@@ -48,6 +50,10 @@ void ControlApi::registerRoutes(httplib::Server& server)
     server.Post("/control/deviceScore",
         [this](const httplib::Request& request, httplib::Response& response) {
             handleDeviceScore(request, response);
+        });
+    server.Post(
+        "/control/version", [this](const httplib::Request& request, httplib::Response& response) {
+            handleVersion(request, response);
         });
 }
 
@@ -113,6 +119,23 @@ void ControlApi::handleDeviceScore(const httplib::Request& request, httplib::Res
         return;
     }
     m_deviceScore.choose({ body->value(QStringLiteral("verdict")), fail.toBool(false) });
+    JsonReply::send(response, 200,
+        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+}
+
+// The shapes are listed with VersionApi::Answer::fromControl.
+void ControlApi::handleVersion(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    const std::optional<VersionApi::Answer> answer
+        = body ? VersionApi::Answer::fromControl(*body) : std::nullopt;
+    if (!answer) {
+        JsonReply::sendError(response, 400,
+            "expected {\"scenario\":\"none|errorcode|malformed|update\", ...}; an update "
+            "needs \"version\" and \"urls\"");
+        return;
+    }
+    m_version.choose(*answer);
     JsonReply::send(response, 200,
         { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
 }

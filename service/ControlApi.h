@@ -9,15 +9,17 @@ class FaultInjector;
 class RequestLog;
 class RequestStats;
 class UploadStore;
+class VersionApi;
 
 // Endpoints for tests, under "/control/": arming faults, reading request counts, the last
-// request on a path and the uploads, choosing the device score's answer. They are never
+// request on a path and the uploads, choosing the device score's and the version check's
+// answers. They are never
 // faulted, counted or logged themselves.
 class ControlApi
 {
 public:
     ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
-        const UploadStore& uploads, DeviceScoreApi& deviceScore);
+        const UploadStore& uploads, DeviceScoreApi& deviceScore, VersionApi& version);
 
     void registerRoutes(httplib::Server& server);
 
@@ -27,12 +29,14 @@ private:
     void handleLastRequest(const httplib::Request& request, httplib::Response& response) const;
     void handleUploads(const httplib::Request& request, httplib::Response& response) const;
     void handleDeviceScore(const httplib::Request& request, httplib::Response& response);
+    void handleVersion(const httplib::Request& request, httplib::Response& response);
 
     FaultInjector& m_faults;
     const RequestStats& m_stats;
     const RequestLog& m_log;
     const UploadStore& m_uploads;
     DeviceScoreApi& m_deviceScore;
+    VersionApi& m_version;
 };
 
 } // namespace zovservice

@@ -61,7 +61,8 @@ LocalService::LocalService(ServiceOptions options)
     : m_options(std::move(options))
     , m_certificates(m_options.stateFolder)
     , m_uploads(m_options.stateFolder)
-    , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore)
+    , m_packages(m_options.stateFolder + "/packages")
+    , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore, m_version)
 { }
 
 LocalService::~LocalService()
@@ -102,6 +103,7 @@ bool LocalService::start(std::string& error)
 
 void LocalService::stop()
 {
+    m_packages.stop();
     if (m_api)
         m_api->stop();
     m_web.stop();
@@ -159,6 +161,8 @@ void LocalService::setUpApi()
     m_logUpload = std::make_unique<LogUploadApi>(m_options.host, m_apiPort, m_uploads);
     m_logUpload->registerRoutes(router);
     m_deviceScore.registerRoutes(router);
+    m_version.setPackageBase(webUrl());
+    m_version.registerRoutes(router);
     router.addFallback();
 }
 
@@ -173,7 +177,8 @@ bool LocalService::setUpWeb()
     ApiRouter router(m_web, m_log);
     m_webApi = std::make_unique<WebApi>(m_options.host, m_webPort);
     m_webApi->registerRoutes(router);
-    return m_web.set_mount_point("/", m_options.wwwFolder);
+    m_packages.registerRoutes(router);
+    return m_packages.prepare() && m_web.set_mount_point("/", m_options.wwwFolder);
 }
 
 } // namespace zovservice

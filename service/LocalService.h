@@ -4,10 +4,12 @@
 #include "service/ControlApi.h"
 #include "service/DeviceScoreApi.h"
 #include "service/FaultInjector.h"
+#include "service/PackageFiles.h"
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/ServiceOptions.h"
 #include "service/UploadStore.h"
+#include "service/VersionApi.h"
 
 #include <httplib.h>
 
@@ -51,6 +53,8 @@ private:
     RequestLog m_log;
     UploadStore m_uploads;
     DeviceScoreApi m_deviceScore;
+    VersionApi m_version;
+    PackageFiles m_packages;
     ControlApi m_control;
     std::unique_ptr<ConfigApi> m_config;
     std::unique_ptr<LogUploadApi> m_logUpload;

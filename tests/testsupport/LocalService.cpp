@@ -181,6 +181,27 @@ bool LocalService::setDeviceScore(const QJsonValue& verdict, bool fail)
                 .isEmpty();
 }
 
+bool LocalService::setVersionReply(const QJsonObject& answer)
+{
+    return !control(QStringLiteral("/control/version"), {},
+        QJsonDocument(answer).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
+QString LocalService::packagesFolder() const
+{
+    return m_state.path() + QStringLiteral("/packages");
+}
+
+QUrl LocalService::packageUrl(const QString& name, bool slow) const
+{
+    QUrl url = webBaseUrl();
+    url.setPath(QStringLiteral("/packages/") + name);
+    if (slow)
+        url.setQuery(QStringLiteral("slow=1"));
+    return url;
+}
+
 QJsonObject LocalService::control(
     const QString& path, const QUrlQuery& query, const QByteArray& postBody) const
 {

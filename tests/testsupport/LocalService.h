@@ -57,6 +57,17 @@ public:
     // What the device score answers from now on: verdict as "data"."test_result_str"
     // (an undefined value leaves the key out), or an HTTP error when fail is set.
     bool setDeviceScore(const QJsonValue& verdict, bool fail = false);
+    // What the version check answers from now on, as POST /control/version takes it:
+    // {"scenario":"none"|"errorcode"|"malformed"|"update", "errorcode":N,
+    //  "version":"1.6.8.0", "updateType":N, "packType":N, "md5":"...", "updateMsg":"...",
+    //  "urls":["/packages/<name>", "http://..."]}. Each update reply names the next URL
+    // of the list; paths are answered on the plain HTTP port.
+    bool setVersionReply(const QJsonObject& answer);
+    // Files put here are served at packageUrl(name), with byte ranges; the name "broken"
+    // always answers HTTP 500.
+    QString packagesFolder() const;
+    // slow: the file comes in 64 KiB chunks 100 ms apart.
+    QUrl packageUrl(const QString& name, bool slow = false) const;
 
 private:
     bool readAnnouncement();

@@ -1,3 +1,4 @@
+#include "ModalWatcher.h"
 #include "widgets/MessageBoxW.h"
 
 #include <QApplication>
@@ -42,24 +43,6 @@ BoxView viewOf(MessageBoxW* box)
         view.focusedButton = focus->objectName();
     }
     return view;
-}
-
-// Runs action on the box as soon as showModal has put it on screen. Checks belong after
-// showModal returns: a failing check inside would leave the box open.
-void whenBoxShown(std::function<void(MessageBoxW*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto* box = qobject_cast<MessageBoxW*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        action(box);
-    });
-    poll->start();
 }
 
 void clickButton(MessageBoxW* box, const QString& name)
@@ -130,7 +113,7 @@ void MessageBoxWTest::modeChoosesButtonsAndAnswer()
 
     BoxView view;
     bool returnIgnored = false;
-    whenBoxShown([&view, &returnIgnored, clicked](MessageBoxW* box) {
+    whenModalShown<MessageBoxW>([&view, &returnIgnored, clicked](MessageBoxW* box) {
         view = viewOf(box);
         if (view.visibleButtons.isEmpty()) {
             QTest::keyClick(box, Qt::Key_Return);
@@ -176,7 +159,7 @@ void MessageBoxWTest::keyboardAnswers()
     }
 
     bool pressed = false;
-    whenBoxShown([key, &pressed](MessageBoxW* box) {
+    whenModalShown<MessageBoxW>([key, &pressed](MessageBoxW* box) {
         // A key that never arrives must fail the test, not hang it.
         QTimer::singleShot(10000, box, [box] { box->done(-1); });
         pressed = pressKeyWithXdotool(box, key);
@@ -210,7 +193,7 @@ void MessageBoxWTest::boxGoesWithTheCallOrItsParent()
     parent->show();
     QPointer<QWidget> parentGuard(parent);
     QPointer<MessageBoxW> seen;
-    whenBoxShown([parent, parentDestroyed, &seen](MessageBoxW* box) {
+    whenModalShown<MessageBoxW>([parent, parentDestroyed, &seen](MessageBoxW* box) {
         seen = box;
         if (parentDestroyed)
             delete parent;

@@ -37,3 +37,20 @@ private:
     QTimer m_timer;
     bool m_answered = false;
 };
+
+// The same for a test that cannot keep a watcher in scope, such as one whose code under
+// test runs the dialog from a helper: the poll removes itself once it has answered.
+template<typename Dialog> void whenModalShown(std::function<void(Dialog*)> answer)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(dialog);
+    });
+    poll->start();
+}

@@ -1,0 +1,465 @@
+#include "LocalService.h"
+#include "TestEnvironment.h"
+
+#include "update/UpdateBase.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+constexpr int downloadTimeoutMs = 60000;
+
+QByteArray md5Of(const QByteArray& content)
+{
+    return QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every entry below folder (links not followed), relative to it, sorted.
+QStringList entriesIn(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator found(folder,
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator::Subdirectories);
+    while (found.hasNext())
+        entries.append(QDir(folder).relativeFilePath(found.next()));
+    entries.sort();
+    return entries;
+}
+
+bool run(const QString& program, const QStringList& arguments, const QString& folder = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// Writes a zip whose entry names are exactly as given, which the archive tool itself
+// would never produce: {name, content, symlink target or empty}.
+bool writeRawZip(const QString& path, const QList<QStringList>& entries)
+{
+    QString script = QStringLiteral("import sys, zipfile\n"
+                                    "z = zipfile.ZipFile(sys.argv[1], 'w')\n");
+    for (const QStringList& entry : entries) {
+        if (entry.at(2).isEmpty()) {
+            script += QStringLiteral("z.writestr(%1, %2)\n").arg(entry.at(0), entry.at(1));
+        } else {
+            script += QStringLiteral("i = zipfile.ZipInfo(%1); i.create_system = 3\n"
+                                     "i.external_attr = 0o120777 << 16\n"
+                                     "z.writestr(i, %2)\n")
+                          .arg(entry.at(0), entry.at(2));
+        }
+    }
+    script += QStringLiteral("z.close()\n");
+    return run(QStringLiteral("python3"), { QStringLiteral("-c"), script, path });
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+QStringList g_messages;
+
+void collectMessage(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    g_messages.append(message);
+}
+
+} // namespace
+
+// Downloading a package with the real curl from the local service, and unpacking and
+// removing with the real archive tool and file system.
+class TestUpdateBase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void verifiesByPackageType_data();
+    void verifiesByPackageType();
+    void serverIndexMovesOnAndWraps();
+    void noServerFailsAtOnce();
+    void stalePackageIsDownloadedAfresh();
+    void progressIsAFraction();
+
+    void unzipIntoFolderWithBlanks();
+    void unzipFailures_data();
+    void unzipFailures();
+    void hostileEntriesStayInside_data();
+    void hostileEntriesStayInside();
+
+    void removeFileOrDir_data();
+    void removeFileOrDir();
+
+private:
+    QByteArray servePackage(const QString& name, const QByteArray& content);
+    // Runs one attempt to its end; the finish code, or -2 when none came.
+    int download(const UpdateInfo& info, QString* errMsg = nullptr, QString* path = nullptr,
+        QList<float>* progress = nullptr);
+    QString setupFolder() const;
+    QString workFolder(const QString& name) const;
+
+    TestEnvironment m_env;
+    LocalService m_service;
+};
+
+void TestUpdateBase::initTestCase()
+{
+    QVERIFY(m_env.isValid());
+    m_env.apply();
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("7za")).isEmpty(), "7za is missing");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty(), "curl is missing");
+    QVERIFY(m_service.start());
+}
+
+void TestUpdateBase::init()
+{
+    UpdateBase::resetServerIndex();
+    QDir(setupFolder()).removeRecursively();
+}
+
+QByteArray TestUpdateBase::servePackage(const QString& name, const QByteArray& content)
+{
+    writeFile(m_service.packagesFolder() + QLatin1Char('/') + name, content);
+    return md5Of(content);
+}
+
+int TestUpdateBase::download(
+    const UpdateInfo& info, QString* errMsg, QString* path, QList<float>* progress)
+{
+    UpdateBase base(nullptr);
+    QSignalSpy finished(&base, &UpdateBase::finished);
+    QSignalSpy progressed(&base, &UpdateBase::progress);
+    base.setUpdateInfo(info);
+    if (finished.isEmpty() && !finished.wait(downloadTimeoutMs))
+        return -2;
+    if (errMsg)
+        *errMsg = finished.first().at(1).toString();
+    if (path)
+        *path = base.downloadFilePath();
+    if (progress) {
+        for (const QList<QVariant>& signal : progressed)
+            progress->append(signal.at(0).toFloat());
+    }
+    return finished.first().at(0).toInt();
+}
+
+QString TestUpdateBase::setupFolder() const
+{
+    return m_env.temp() + QStringLiteral("/zov_setup");
+}
+
+QString TestUpdateBase::workFolder(const QString& name) const
+{
+    const QString folder = m_env.root() + QStringLiteral("/work/") + name;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// The expected MD5 comes from the slot the package type names, compared as lower-case
+// text.
+void TestUpdateBase::verifiesByPackageType_data()
+{
+    QTest::addColumn<QString>("packType");
+    QTest::addColumn<QString>("slot");
+    QTest::addColumn<bool>("upperCase");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("full package, full MD5") << "1"
+                                            << "full" << false << 0;
+    QTest::newRow("difference package, difference MD5") << "0"
+                                                        << "diff" << false << 0;
+    QTest::newRow("full package, MD5 in the difference slot") << "1"
+                                                              << "diff" << false << -1;
+    QTest::newRow("difference package, MD5 in the full slot") << "0"
+                                                              << "full" << false << -1;
+    QTest::newRow("upper-case MD5 never verifies") << "1"
+                                                   << "full" << true << -1;
+    QTest::newRow("unknown package type checks the difference slot") << "2"
+                                                                     << "full" << false << -1;
+}
+
+void TestUpdateBase::verifiesByPackageType()
+{
+    QFETCH(QString, packType);
+    QFETCH(QString, slot);
+    QFETCH(bool, upperCase);
+    QFETCH(int, code);
+
+    const QByteArray content = QByteArray("package ") + QTest::currentDataTag();
+    QString md5 = QString::fromLatin1(servePackage(QStringLiteral("1.6.8.0.zip"), content));
+    if (upperCase)
+        md5 = md5.toUpper();
+    UpdateInfo info;
+    info.packType = packType;
+    info.urls = QStringList { m_service.packageUrl(QStringLiteral("1.6.8.0.zip")).toString() };
+    (slot == QLatin1String("full") ? info.fullMd5 : info.diffMd5) = md5;
+
+    QString errMsg;
+    QString path;
+    QCOMPARE(download(info, &errMsg, &path), code);
+    QCOMPARE(errMsg,
+        code == 0 ? QStringLiteral("Check md5 Sucess") : QStringLiteral("curl download failed."));
+    QCOMPARE(path, setupFolder() + QStringLiteral("/1.6.8.0.zip"));
+    QCOMPARE(readFile(path), content);
+    QCOMPARE(UpdateBase::serverIndex(), code == 0 ? 0 : 1);
+}
+
+// A failed host (HTTP error or wrong MD5) is left for the next one; after the last the
+// list starts over. Success keeps the host.
+void TestUpdateBase::serverIndexMovesOnAndWraps()
+{
+    const QByteArray content(200 * 1024, 'p');
+    UpdateInfo info;
+    info.packType = QStringLiteral("1");
+    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("good.zip"), content));
+    info.urls = QStringList { m_service.packageUrl(QStringLiteral("broken")).toString(),
+        m_service.packageUrl(QStringLiteral("good.zip")).toString() };
+    const QString brokenFile = setupFolder() + QStringLiteral("/broken");
+    const QString goodFile = setupFolder() + QStringLiteral("/good.zip");
+
+    QString path;
+    QCOMPARE(download(info, nullptr, &path), -1);
+    QCOMPARE(path, brokenFile);
+    QCOMPARE(UpdateBase::serverIndex(), 1);
+
+    QCOMPARE(download(info, nullptr, &path), 0);
+    QCOMPARE(path, goodFile);
+    QCOMPARE(UpdateBase::serverIndex(), 1);
+
+    info.fullMd5 = QString::fromLatin1(md5Of("something else"));
+    QCOMPARE(download(info, nullptr, &path), -1);
+    QCOMPARE(path, goodFile);
+    QCOMPARE(UpdateBase::serverIndex(), 2);
+
+    QCOMPARE(download(info, nullptr, &path), -1);
+    QCOMPARE(path, brokenFile);
+    QCOMPARE(UpdateBase::serverIndex(), 1);
+    QCOMPARE(m_service.requestCount(QStringLiteral("/packages/broken")), 2);
+}
+
+void TestUpdateBase::noServerFailsAtOnce()
+{
+    UpdateBase base(nullptr);
+    QSignalSpy finished(&base, &UpdateBase::finished);
+    base.setUpdateInfo(UpdateInfo());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().at(0).toInt(), -1);
+    QCOMPARE(finished.first().at(1).toString(), QStringLiteral("no available server"));
+}
+
+// A leftover of the same name is deleted, never resumed: resuming a longer stale file
+// would keep its tail.
+void TestUpdateBase::stalePackageIsDownloadedAfresh()
+{
+    const QByteArray content(100 * 1024, 'n');
+    UpdateInfo info;
+    info.packType = QStringLiteral("1");
+    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("stale.zip"), content));
+    info.urls = QStringList { m_service.packageUrl(QStringLiteral("stale.zip")).toString() };
+    QVERIFY(writeFile(setupFolder() + QStringLiteral("/stale.zip"), QByteArray(300 * 1024, 's')));
+
+    QString path;
+    QCOMPARE(download(info, nullptr, &path), 0);
+    QCOMPARE(readFile(path), content);
+    QVERIFY(m_service.lastRequest(QStringLiteral("/packages/stale.zip"))
+                .value(QStringLiteral("headers"))
+                .toObject()
+                .value(QStringLiteral("Range"))
+                .isUndefined());
+}
+
+void TestUpdateBase::progressIsAFraction()
+{
+    const QByteArray content(1024 * 1024, 'w');
+    UpdateInfo info;
+    info.packType = QStringLiteral("1");
+    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("slow.zip"), content));
+    info.urls = QStringList { m_service.packageUrl(QStringLiteral("slow.zip"), true).toString() };
+
+    QList<float> progress;
+    QCOMPARE(download(info, nullptr, nullptr, &progress), 0);
+    QVERIFY(!progress.isEmpty());
+    float last = 0.0f;
+    for (float value : progress) {
+        QVERIFY2(value >= last && value <= 1.0f, qPrintable(QString::number(value)));
+        last = value;
+    }
+}
+
+// The destination goes to the tool as one argument, "-o" glued to the path, so blanks
+// in it do not split it.
+void TestUpdateBase::unzipIntoFolderWithBlanks()
+{
+    const QString source = workFolder(QStringLiteral("source"));
+    QVERIFY(writeFile(source + QStringLiteral("/1.6.8.0/zovwx1v1_Student.exe"), "program"));
+    QVERIFY(writeFile(source + QStringLiteral("/1.6.8.0/res/data file.txt"), "data"));
+    const QString zip = workFolder(QStringLiteral("zip")) + QStringLiteral("/1.6.8.0.zip");
+    QVERIFY(run(QStringLiteral("7za"),
+        { QStringLiteral("a"), QStringLiteral("-tzip"), zip, QStringLiteral("1.6.8.0") }, source));
+    const QString install = workFolder(QStringLiteral("Program Files/Zov 1v1"));
+
+    g_messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
+    const bool unpacked = UpdateBase::unzip(zip, install);
+    qInstallMessageHandler(previous);
+
+    QVERIFY(unpacked);
+    QCOMPARE(entriesIn(install),
+        QStringList({ "1.6.8.0", "1.6.8.0/res", "1.6.8.0/res/data file.txt",
+            "1.6.8.0/zovwx1v1_Student.exe" }));
+    QCOMPARE(
+        readFile(install + QStringLiteral("/1.6.8.0/zovwx1v1_Student.exe")), QByteArray("program"));
+    const QStringList argsLines = g_messages.filter(QStringLiteral("unzip args:"));
+    QCOMPARE(argsLines.size(), 1);
+    QVERIFY2(
+        argsLines.first().contains(QStringLiteral("-o") + install), qPrintable(argsLines.first()));
+}
+
+void TestUpdateBase::unzipFailures_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("toolOnPath");
+
+    QTest::newRow("missing archive") << QByteArray() << true;
+    QTest::newRow("not an archive") << QByteArray("plain text, not a zip") << true;
+    QTest::newRow("no archive tool") << QByteArray("irrelevant") << false;
+}
+
+void TestUpdateBase::unzipFailures()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, toolOnPath);
+
+    const QString zip = workFolder(QStringLiteral("failing")) + QStringLiteral("/p.zip");
+    if (!archive.isEmpty())
+        QVERIFY(writeFile(zip, archive));
+    const QString destination = workFolder(QStringLiteral("failing-dest"));
+    const QByteArray path = qgetenv("PATH");
+    if (!toolOnPath)
+        qputenv("PATH", m_env.root().toLocal8Bit());
+    const bool unpacked = UpdateBase::unzip(zip, destination);
+    qputenv("PATH", path);
+    QVERIFY(!unpacked);
+}
+
+// Entry names that point outside the destination, and links that do: nothing may land
+// outside. The tool folds "../" and leading "/" into the destination, rewrites absolute
+// link targets below it and refuses links that climb out.
+void TestUpdateBase::hostileEntriesStayInside_data()
+{
+    QTest::addColumn<QList<QStringList>>("entries");
+
+    const QString outside = m_env.root() + QStringLiteral("/outside");
+    QTest::newRow("parent folder")
+        << QList<QStringList> { { quoted("1.6.8.0/ok.txt"), quoted("ok"), {} },
+               { quoted("../escaped.txt"), quoted("bad"), {} },
+               { quoted("1.6.8.0/../../../outside/escaped.txt"), quoted("bad"), {} } };
+    QTest::newRow("absolute path")
+        << QList<QStringList> { { quoted("1.6.8.0/ok.txt"), quoted("ok"), {} },
+               { quoted(outside + "/escaped.txt"), quoted("bad"), {} } };
+    QTest::newRow("absolute link")
+        << QList<QStringList> { { quoted("1.6.8.0/link"), {}, quoted(outside) },
+               { quoted("1.6.8.0/link/escaped.txt"), quoted("bad"), {} } };
+    QTest::newRow("climbing link")
+        << QList<QStringList> { { quoted("1.6.8.0/link"), {}, quoted("../../../outside") },
+               { quoted("1.6.8.0/link/escaped.txt"), quoted("bad"), {} } };
+}
+
+void TestUpdateBase::hostileEntriesStayInside()
+{
+    QFETCH(QList<QStringList>, entries);
+
+    if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
+        QSKIP("python3 writes the hostile archives");
+    const QString outside = m_env.root() + QStringLiteral("/outside");
+    QDir(outside).removeRecursively();
+    QVERIFY(QDir().mkpath(outside));
+    const QString zip = workFolder(QStringLiteral("hostile")) + QStringLiteral("/p.zip");
+    QVERIFY(writeRawZip(zip, entries));
+    const QString install = workFolder(QStringLiteral("install/dest"));
+
+    UpdateBase::unzip(zip, install);
+
+    QCOMPARE(entriesIn(outside), QStringList());
+    for (const QString& entry : entriesIn(QFileInfo(install).absolutePath()))
+        QVERIFY2(entry == QLatin1String("dest") || entry.startsWith(QLatin1String("dest/")),
+            qPrintable(entry));
+    for (const QString& entry : entriesIn(install)) {
+        const QFileInfo info(install + QLatin1Char('/') + entry);
+        if (info.isSymLink())
+            QVERIFY2(info.symLinkTarget().startsWith(install + QLatin1Char('/')),
+                qPrintable(info.symLinkTarget()));
+    }
+}
+
+void TestUpdateBase::removeFileOrDir_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("result");
+
+    QTest::newRow("empty path") << "empty" << false;
+    QTest::newRow("nothing there") << "missing" << false;
+    QTest::newRow("file") << "file" << true;
+    QTest::newRow("folder with hidden and nested entries") << "tree" << true;
+    QTest::newRow("link to a folder") << "folderLink" << true;
+    QTest::newRow("dangling link") << "danglingLink" << true;
+}
+
+// Links are removed, never followed: the folder they point at is not the package's.
+void TestUpdateBase::removeFileOrDir()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, result);
+
+    const QString root = workFolder(QStringLiteral("remove"));
+    const QString keep = workFolder(QStringLiteral("keep"));
+    QVERIFY(writeFile(keep + QStringLiteral("/precious.txt"), "keep me"));
+    const QString target = root + QStringLiteral("/target");
+    if (kind == QLatin1String("file")) {
+        QVERIFY(writeFile(target, "x"));
+    } else if (kind == QLatin1String("tree")) {
+        QVERIFY(writeFile(target + QStringLiteral("/.hidden"), "h"));
+        QVERIFY(writeFile(target + QStringLiteral("/a/b/c.txt"), "c"));
+        QVERIFY(QDir().mkpath(target + QStringLiteral("/empty/.also")));
+        QVERIFY(QFile::link(keep, target + QStringLiteral("/a/link")));
+    } else if (kind == QLatin1String("folderLink")) {
+        QVERIFY(QFile::link(keep, target));
+    } else if (kind == QLatin1String("danglingLink")) {
+        QVERIFY(QFile::link(root + QStringLiteral("/gone"), target));
+    }
+
+    QCOMPARE(
+        UpdateBase::removeFileOrDir(kind == QLatin1String("empty") ? QString() : target), result);
+    QCOMPARE(entriesIn(root), QStringList());
+    QCOMPARE(readFile(keep + QStringLiteral("/precious.txt")), QByteArray("keep me"));
+}
+
+QTEST_GUILESS_MAIN(TestUpdateBase)
+#include "tst_updatebase.moc"
