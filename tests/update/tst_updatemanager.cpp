@@ -1,0 +1,618 @@
+#include "LocalService.h"
+#include "ModalWatcher.h"
+#include "TestEnvironment.h"
+
+#include "app/Settings.h"
+#include "core/TrustStore.h"
+#include "platform/Platform.h"
+#include "update/CheckingDialog.h"
+#include "update/UpdateBase.h"
+#include "update/UpdateManager.h"
+#include "update/UpdateOpDialog.h"
+#include "update/UpdatingDialogEx.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int replyTimeoutMs = 20000;
+constexpr int downloadTimeoutMs = 60000;
+const QString localVersion = QStringLiteral("1.6.7.0");
+const QString versionPath = QStringLiteral("/olbusiness/api/version");
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+}
+
+QString setting(const QString& key)
+{
+    return readSetting(QStringLiteral("update"), key).toString();
+}
+
+QJsonObject updateReply(const QString& version, int updateType, int packType,
+    const QString& md5 = QStringLiteral("0123456789abcdef0123456789abcdef"),
+    const QJsonArray& urls = { QStringLiteral("/packages/pkg_1.6.8.0.zip") })
+{
+    return { { QStringLiteral("scenario"), QStringLiteral("update") },
+        { QStringLiteral("version"), version }, { QStringLiteral("updateType"), updateType },
+        { QStringLiteral("packType"), packType }, { QStringLiteral("md5"), md5 },
+        { QStringLiteral("updateMsg"), QStringLiteral("修复若干问题") },
+        { QStringLiteral("urls"), urls } };
+}
+
+QJsonObject scenario(const QString& name)
+{
+    return { { QStringLiteral("scenario"), name } };
+}
+
+int currentPage(QWidget* dialog)
+{
+    auto* pages = dialog->findChild<QStackedWidget*>(QStringLiteral("pages"));
+    return pages ? pages->currentIndex() : -1;
+}
+
+} // namespace
+
+class TestUpdateManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void versionComparison_data();
+    void versionComparison();
+    void optionalOfferRule_data();
+    void optionalOfferRule();
+
+    void versionRequestHeaders();
+    void replyVerdict_data();
+    void replyVerdict();
+    void failedRequest_data();
+    void failedRequest();
+    void recordFromReplies();
+
+    void optionalUpdateIgnoredOrOfferedToday_data();
+    void optionalUpdateIgnoredOrOfferedToday();
+    void optionalOfferSkip();
+    void optionalOfferLater();
+    void silentUpdateGoesOn();
+
+    void recheckReadiesDifferencePackage();
+    void recheckDownloadFailure();
+    void fullPackageThatDoesNotUnpack();
+    void fullPackageBecomesVersionFolder();
+    void forcedUpdateDownloadsThroughDialogs();
+    void forcedUpdateCancelEndsStartup();
+    void userCheckShowsLatest();
+    void userCheckOffersSkippedVersion();
+
+private:
+    // A manager as a new run of the program has it, after a check of the given type.
+    std::unique_ptr<UpdateManager> checkedManager(const QJsonObject& reply, int type = 0);
+    QByteArray servePackage(const QString& name, const QByteArray& content);
+
+    TestEnvironment m_env;
+    LocalService m_service;
+};
+
+void TestUpdateManager::initTestCase()
+{
+    QVERIFY(m_env.isValid());
+    m_env.apply();
+    QVERIFY(m_service.start());
+    m_service.applyClientEnvironment();
+    zov::network::TrustStore::instance().reload();
+}
+
+void TestUpdateManager::init()
+{
+    UpdateBase::resetServerIndex();
+    QDir(m_env.dataFolder()).removeRecursively();
+    QDir(m_env.temp() + QStringLiteral("/zov_setup")).removeRecursively();
+    writeConfigIni(QStringLiteral("version"), QStringLiteral("ver"), localVersion);
+    QVERIFY(m_service.setVersionReply(scenario(QStringLiteral("none"))));
+}
+
+std::unique_ptr<UpdateManager> TestUpdateManager::checkedManager(const QJsonObject& reply, int type)
+{
+    if (!m_service.setVersionReply(reply))
+        return nullptr;
+    auto manager = std::make_unique<UpdateManager>();
+    manager->checkout(type);
+    // A re-check that finds a newer version answers through its download instead.
+    const bool answered = QTest::qWaitFor(
+        [&] {
+            return manager->state() != UpdateManager::STATE_CHECKING || manager->hasDownloader();
+        },
+        replyTimeoutMs);
+    return answered ? std::move(manager) : nullptr;
+}
+
+QByteArray TestUpdateManager::servePackage(const QString& name, const QByteArray& content)
+{
+    QFile file(m_service.packagesFolder() + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return {};
+    return QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex();
+}
+
+void TestUpdateManager::versionComparison_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("two-digit part") << "1.6.10.0"
+                                    << "1.6.9.9" << 1;
+    QTest::newRow("short form") << "1.7"
+                                << "1.7.0.0" << 0;
+    QTest::newRow("blanks") << "  1.6.7.0 "
+                            << "1.6.7.0" << 0;
+    QTest::newRow("fifth part ignored") << "1.6.7.0.5"
+                                        << "1.6.7.0" << 0;
+    QTest::newRow("older") << "1.6.6.9"
+                           << "1.6.7.0" << -1;
+    QTest::newRow("major wins") << "2.0.0.0"
+                                << "1.99.99.99" << 1;
+    QTest::newRow("not a number counts 0") << "1.6.x.1"
+                                           << "1.6.0.1" << 0;
+    QTest::newRow("empty part") << "1..7"
+                                << "1.0.7" << 0;
+    QTest::newRow("empty against version") << ""
+                                           << "1.6.7.0" << -1;
+    QTest::newRow("both empty") << ""
+                                << "" << 0;
+    QTest::newRow("leading zeros") << "1.06.07.0"
+                                   << "1.6.7" << 0;
+}
+
+void TestUpdateManager::versionComparison()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, expected);
+    QCOMPARE(UpdateManager::checkVersionQM(a, b), expected);
+    QCOMPARE(UpdateManager::checkVersionQM(b, a), -expected);
+}
+
+void TestUpdateManager::optionalOfferRule_data()
+{
+    QTest::addColumn<QString>("ignoreVersion");
+    QTest::addColumn<QString>("startupTs");
+    QTest::addColumn<bool>("suppressed");
+    QTest::newRow("nothing recorded") << ""
+                                      << "" << false;
+    QTest::newRow("this version skipped") << "1.6.8.0"
+                                          << "" << true;
+    QTest::newRow("older version skipped") << "1.6.7.5"
+                                           << "" << false;
+    QTest::newRow("offered today") << ""
+                                   << "20260102" << true;
+    QTest::newRow("offered yesterday") << ""
+                                       << "20260101" << false;
+    QTest::newRow("skipped and offered yesterday") << "1.6.8.0"
+                                                   << "20260101" << true;
+}
+
+void TestUpdateManager::optionalOfferRule()
+{
+    QFETCH(QString, ignoreVersion);
+    QFETCH(QString, startupTs);
+    QFETCH(bool, suppressed);
+    QCOMPARE(UpdateManager::isOptionalOfferSuppressed(
+                 QStringLiteral("1.6.8.0"), ignoreVersion, startupTs, QStringLiteral("20260102")),
+        suppressed);
+}
+
+void TestUpdateManager::versionRequestHeaders()
+{
+    auto manager = checkedManager(scenario(QStringLiteral("none")));
+    QVERIFY(manager);
+    QCOMPARE(manager->updateInfo().localVersion, localVersion);
+    const QJsonObject request = m_service.lastRequest(versionPath);
+    QCOMPARE(request.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
+    const QJsonObject headers = request.value(QStringLiteral("headers")).toObject();
+    QCOMPARE(headers.value(QStringLiteral("channel")).toString(), QStringLiteral("ol_stu"));
+    QCOMPARE(headers.value(QStringLiteral("appType")).toString(), QStringLiteral("PC"));
+    QCOMPARE(headers.value(QStringLiteral("Appver")).toString(), localVersion);
+    QCOMPARE(headers.value(QStringLiteral("Content-Type")).toString(),
+        QStringLiteral("application/json"));
+}
+
+void TestUpdateManager::replyVerdict_data()
+{
+    QTest::addColumn<QJsonObject>("reply");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("compareResult");
+    QTest::addColumn<int>("newVersionUpdateType");
+    QTest::newRow("current") << scenario(QStringLiteral("none")) << 2 << -1 << -1;
+    QTest::newRow("error code") << scenario(QStringLiteral("errorcode")) << 2 << -1 << -1;
+    QTest::newRow("malformed") << scenario(QStringLiteral("malformed")) << 2 << -1 << -1;
+    QTest::newRow("same version") << updateReply(localVersion, 1, 1) << 2 << 0 << -1;
+    QTest::newRow("older version") << updateReply(QStringLiteral("1.6.6.0"), 2, 1) << 2 << -1 << -1;
+    QTest::newRow("newer optional") << updateReply(QStringLiteral("1.6.8.0"), 1, 1) << 3 << 1 << 1;
+    QTest::newRow("newer silent") << updateReply(QStringLiteral("1.6.8.0"), 0, 0) << 3 << 1 << 0;
+    QTest::newRow("newer forced") << updateReply(QStringLiteral("1.6.10.0"), 2, 1) << 3 << 1 << 2;
+}
+
+void TestUpdateManager::replyVerdict()
+{
+    QFETCH(QJsonObject, reply);
+    QFETCH(int, state);
+    QFETCH(int, compareResult);
+    QFETCH(int, newVersionUpdateType);
+    auto manager = checkedManager(reply);
+    QVERIFY(manager);
+    QCOMPARE(manager->state(), state);
+    QCOMPARE(manager->compareResult(), compareResult);
+    QCOMPARE(manager->newVersionUpdateType(), newVersionUpdateType);
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageNone));
+}
+
+void TestUpdateManager::failedRequest_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("count");
+    QTest::newRow("server error") << "error500" << 1;
+    QTest::newRow("connection closed") << "close" << 4;
+}
+
+void TestUpdateManager::failedRequest()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, count);
+    QVERIFY(m_service.injectFaults(count, fault));
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 2, 1));
+    QVERIFY(manager);
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_FAILED));
+    QVERIFY(manager->updateInfo().newVersion.isEmpty());
+}
+
+void TestUpdateManager::recordFromReplies()
+{
+    const QJsonArray urls { QStringLiteral("/packages/a/diff_1.6.8.12.zip"),
+        QStringLiteral("/packages/b/full_1.6.8.12.zip") };
+    auto manager = checkedManager(
+        updateReply(QStringLiteral("1.6.8.12"), 2, 0, QStringLiteral("aaaa"), urls), 2);
+    QVERIFY(manager);
+    manager->onDownloadCancel();
+
+    const UpdateInfo& info = manager->updateInfo();
+    QCOMPARE(info.newVersion, QStringLiteral("1.6.8.12"));
+    QCOMPARE(info.newNumber, 12);
+    QCOMPARE(info.packType, QStringLiteral("0"));
+    QCOMPARE(info.diffMd5, QStringLiteral("aaaa"));
+    QVERIFY(info.fullMd5.isEmpty());
+    QCOMPARE(info.updateType, 2);
+    QCOMPARE(info.updateMsg, QStringLiteral("修复若干问题"));
+    QCOMPARE(info.urls.size(), 1);
+    QVERIFY(info.urls.first().endsWith(QStringLiteral("/packages/a/diff_1.6.8.12.zip")));
+    QVERIFY(manager->isImportant());
+
+    // A second reply in the same run adds its URL and keeps the forced flag.
+    QVERIFY(m_service.setVersionReply(
+        updateReply(QStringLiteral("1.6.9.0"), 1, 1, QStringLiteral("bbbb"))));
+    manager->checkout(0);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager->updateInfo().newVersion == QLatin1String("1.6.9.0"); },
+        replyTimeoutMs));
+    QCOMPARE(manager->updateInfo().urls.size(), 2);
+    QCOMPARE(manager->updateInfo().fullMd5, QStringLiteral("bbbb"));
+    QCOMPARE(manager->updateInfo().diffMd5, QStringLiteral("aaaa"));
+    QVERIFY(manager->isImportant());
+}
+
+void TestUpdateManager::optionalUpdateIgnoredOrOfferedToday_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("skipped version") << "IgnoreVersion"
+                                     << "1.6.8.0";
+    QTest::newRow("offered today") << "StartupTs" << today();
+}
+
+void TestUpdateManager::optionalUpdateIgnoredOrOfferedToday()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    writeSetting(QStringLiteral("update"), key, value);
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 1));
+    QVERIFY(manager);
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
+
+    bool offered = false;
+    ModalWatcher<UpdateOpDialog> watcher([&](UpdateOpDialog* dialog) {
+        offered = true;
+        dialog->reject();
+    });
+    manager->updateEx();
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+    QVERIFY(!offered);
+}
+
+void TestUpdateManager::optionalOfferSkip()
+{
+    writeSetting(
+        QStringLiteral("update"), QStringLiteral("IgnoreVersion"), QStringLiteral("1.6.7.5"));
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 1));
+    QVERIFY(manager);
+    bool skipVisible = false;
+    ModalWatcher<UpdateOpDialog> watcher([&](UpdateOpDialog* dialog) {
+        auto* skip = dialog->findChild<QWidget*>(QStringLiteral("skipButton"));
+        skipVisible = skip && skip->isVisible();
+        emit dialog->skip();
+    });
+    manager->updateEx();
+    QVERIFY(watcher.answered());
+    QVERIFY(skipVisible);
+    QCOMPARE(setting(QStringLiteral("IgnoreVersion")), QStringLiteral("1.6.8.0"));
+    QCOMPARE(setting(QStringLiteral("StartupTs")), today());
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
+
+    // Start-up polls again and now finds the version skipped.
+    manager->updateEx();
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+}
+
+void TestUpdateManager::optionalOfferLater()
+{
+    writeSetting(QStringLiteral("update"), QStringLiteral("StartupTs"), QStringLiteral("20000101"));
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 1));
+    QVERIFY(manager);
+    ModalWatcher<UpdateOpDialog> watcher(
+        [](UpdateOpDialog* dialog) { emit dialog->showNextTime(); });
+    manager->updateEx();
+    QVERIFY(watcher.answered());
+    QCOMPARE(setting(QStringLiteral("StartupTs")), today());
+    QCOMPARE(setting(QStringLiteral("LaterAttention")), QStringLiteral("1"));
+    QVERIFY(setting(QStringLiteral("IgnoreVersion")).isEmpty());
+    manager->updateEx();
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+}
+
+void TestUpdateManager::silentUpdateGoesOn()
+{
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 0));
+    QVERIFY(manager);
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
+    manager->updateEx();
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+    QVERIFY(!manager->hasDownloader());
+}
+
+void TestUpdateManager::recheckReadiesDifferencePackage()
+{
+    const QByteArray content("difference package content");
+    const QByteArray md5 = servePackage(QStringLiteral("diff_1.6.8.0.zip"), content);
+    QVERIFY(!md5.isEmpty());
+    auto manager
+        = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 0, QString::fromLatin1(md5),
+                             { QStringLiteral("/packages/diff_1.6.8.0.zip") }),
+            UpdateManager::TriggerRecheck);
+    QVERIFY(manager);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
+
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+    QVERIFY(!manager->hasDownloader());
+    QCOMPARE(manager->packageVersion(), QStringLiteral("1.6.8.0"));
+    QCOMPARE(manager->updateInfo().localVersion, QStringLiteral("1.6.8.0"));
+    QFile package(manager->packagePath());
+    QVERIFY(package.open(QIODevice::ReadOnly));
+    QCOMPARE(package.readAll(), content);
+    QCOMPARE(setting(QStringLiteral("NewTraitVer")), QStringLiteral("1.6.8.0"));
+
+    // The next re-check compares against the readied version: nothing newer.
+    manager->checkout(UpdateManager::TriggerRecheck);
+    QVERIFY(QTest::qWaitFor([&] { return manager->compareResult() == 0; }, replyTimeoutMs));
+    QVERIFY(!manager->hasDownloader());
+    QCOMPARE(m_service.lastRequest(versionPath)
+                 .value(QStringLiteral("headers"))
+                 .toObject()
+                 .value(QStringLiteral("Appver"))
+                 .toString(),
+        QStringLiteral("1.6.8.0"));
+}
+
+void TestUpdateManager::recheckDownloadFailure()
+{
+    servePackage(QStringLiteral("diff_bad.zip"), "some bytes");
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 0,
+                                      QStringLiteral("00000000000000000000000000000000"),
+                                      { QStringLiteral("/packages/diff_bad.zip") }),
+        UpdateManager::TriggerRecheck);
+    QVERIFY(manager);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageFailed));
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_FAILED));
+    QCOMPARE(manager->compareResult(), -1);
+    QCOMPARE(manager->newVersionUpdateType(), -1);
+    QVERIFY(!manager->hasDownloader());
+    QCOMPARE(manager->updateInfo().localVersion, localVersion);
+    QCOMPARE(UpdateBase::serverIndex(), 1);
+}
+
+void TestUpdateManager::fullPackageThatDoesNotUnpack()
+{
+    const QByteArray md5 = servePackage(QStringLiteral("full_1.6.8.0.zip"), "not an archive");
+    auto manager
+        = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 1, QString::fromLatin1(md5),
+                             { QStringLiteral("/packages/full_1.6.8.0.zip") }),
+            UpdateManager::TriggerRecheck);
+    QVERIFY(manager);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageFailed));
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_FAILED));
+    QCOMPARE(
+        readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString(), localVersion);
+    QVERIFY(QFile::exists(manager->packagePath()));
+}
+
+void TestUpdateManager::fullPackageBecomesVersionFolder()
+{
+    const QString version = QStringLiteral("1.6.8.77");
+    QTemporaryDir source;
+    QVERIFY(source.isValid());
+    QVERIFY(QDir(source.path()).mkpath(version));
+    QFile program(
+        source.path() + QLatin1Char('/') + version + QStringLiteral("/zovwx1v1_Student.exe"));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write("new program");
+    program.close();
+    const QString zipPath = source.path() + QStringLiteral("/full.zip");
+    QCOMPARE(QProcess::execute(QStringLiteral("7za"),
+                 { QStringLiteral("a"), QStringLiteral("-tzip"), zipPath,
+                     source.path() + QLatin1Char('/') + version }),
+        0);
+    QFile zip(zipPath);
+    QVERIFY(zip.open(QIODevice::ReadOnly));
+    const QByteArray md5 = servePackage(QStringLiteral("full_1.6.8.77.zip"), zip.readAll());
+
+    auto manager = checkedManager(updateReply(version, 0, 1, QString::fromLatin1(md5),
+                                      { QStringLiteral("/packages/full_1.6.8.77.zip") }),
+        UpdateManager::TriggerRecheck);
+    QVERIFY(manager);
+    const QString versionFolder = manager->updateInfo().installDir + QLatin1Char('/') + version;
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
+    const QString config
+        = readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString();
+    const QString number
+        = readConfigIni(QStringLiteral("version"), QStringLiteral("number")).toString();
+    const QString registered
+        = zov::platform::Platform::instance()
+              .readRegistry(UpdateManager::uninstallRegistryKey(), QStringLiteral("DisplayVersion"))
+              .toString();
+    const QString packagePath = manager->packagePath();
+    const bool programInstalled = QFile::exists(packagePath);
+    QDir(versionFolder).removeRecursively();
+    writeConfigIni(QStringLiteral("version"), QStringLiteral("ver"), localVersion);
+
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
+    QCOMPARE(packagePath, versionFolder + QStringLiteral("/zovwx1v1_Student.exe"));
+    QVERIFY(programInstalled);
+    QCOMPARE(config, version);
+    QCOMPARE(number, QStringLiteral("77"));
+    QCOMPARE(registered, version);
+    QCOMPARE(manager->updateInfo().localVersion, version);
+}
+
+void TestUpdateManager::forcedUpdateDownloadsThroughDialogs()
+{
+    const QByteArray content("forced difference package");
+    const QByteArray md5 = servePackage(QStringLiteral("diff_1.6.9.0.zip"), content);
+    auto manager = checkedManager(updateReply(QStringLiteral("1.6.9.0"), 2, 0,
+        QString::fromLatin1(md5), { QStringLiteral("/packages/diff_1.6.9.0.zip") }));
+    QVERIFY(manager);
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
+
+    bool offerHadSkip = true;
+    int pageAfterDownload = -1;
+    whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
+        auto* skip = dialog->findChild<QWidget*>(QStringLiteral("skipButton"));
+        offerHadSkip = skip && skip->isVisible();
+        whenModalShown<UpdatingDialogEx>([&](UpdatingDialogEx* updating) {
+            if (QTest::qWaitFor(
+                    [&] { return manager->packageResult() != UpdateManager::PackageNone; },
+                    downloadTimeoutMs))
+                pageAfterDownload = currentPage(updating);
+            updating->reject();
+        });
+        emit dialog->update();
+    });
+    manager->updateEx();
+
+    QVERIFY(!offerHadSkip);
+    QCOMPARE(pageAfterDownload, int(UpdatingDialogEx::SuccessPage));
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_READY));
+}
+
+void TestUpdateManager::forcedUpdateCancelEndsStartup()
+{
+    writeSetting(
+        QStringLiteral("update"), QStringLiteral("AutoDownloadFrom"), QStringLiteral("1.6.9.0"));
+    auto manager
+        = checkedManager(updateReply(QStringLiteral("1.6.9.0"), 2, 0, QStringLiteral("0123"),
+            { m_service.packageUrl(QStringLiteral("slow.zip"), true).toString() }));
+    QVERIFY(manager);
+    servePackage(QStringLiteral("slow.zip"), QByteArray(4 << 20, 'x'));
+    writeConfigIni(QStringLiteral("version"), QStringLiteral("ver"), QStringLiteral("1.6.9.0"));
+
+    whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
+        whenModalShown<UpdatingDialogEx>([&](UpdatingDialogEx* updating) {
+            emit updating->cancelDownload();
+            updating->reject();
+        });
+        emit dialog->update();
+    });
+    manager->updateEx();
+
+    QCOMPARE(manager->state(), int(UpdateManager::STATE_READY));
+    QVERIFY(!manager->hasDownloader());
+    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageNone));
+    QCOMPARE(setting(QStringLiteral("AutoDownloadFrom")), localVersion);
+    QCOMPARE(
+        readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString(), localVersion);
+}
+
+void TestUpdateManager::userCheckShowsLatest()
+{
+    UpdateManager manager;
+    manager.showCheckingDialog();
+    CheckingDialog* dialog = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* checking = qobject_cast<CheckingDialog*>(window))
+            dialog = checking;
+    }
+    QVERIFY(dialog);
+    QVERIFY(dialog->isModal());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager.state() != UpdateManager::STATE_CHECKING; }, replyTimeoutMs));
+    QCOMPARE(currentPage(dialog), int(CheckingDialog::ResultPage));
+    auto* result = dialog->findChild<QLabel*>(QStringLiteral("result"));
+    QVERIFY(result);
+    QCOMPARE(result->text(), QStringLiteral("当前版本%1，你已是最新版本").arg(localVersion));
+    dialog->accept();
+}
+
+void TestUpdateManager::userCheckOffersSkippedVersion()
+{
+    writeSetting(
+        QStringLiteral("update"), QStringLiteral("IgnoreVersion"), QStringLiteral("1.6.8.0"));
+    writeSetting(QStringLiteral("update"), QStringLiteral("StartupTs"), today());
+    QVERIFY(m_service.setVersionReply(updateReply(QStringLiteral("1.6.8.0"), 1, 1)));
+    UpdateManager manager;
+    bool skipVisible = true;
+    bool laterVisible = true;
+    whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
+        auto* skip = dialog->findChild<QWidget*>(QStringLiteral("skipButton"));
+        auto* later = dialog->findChild<QWidget*>(QStringLiteral("laterButton"));
+        skipVisible = skip && skip->isVisible();
+        laterVisible = later && later->isVisible();
+        dialog->reject();
+    });
+    manager.checkout(UpdateManager::TriggerUser);
+    QVERIFY(QTest::qWaitFor([&] { return manager.compareResult() == 1; }, replyTimeoutMs));
+    QVERIFY(!skipVisible);
+    QVERIFY(!laterVisible);
+}
+
+QTEST_MAIN(TestUpdateManager)
+#include "tst_updatemanager.moc"
