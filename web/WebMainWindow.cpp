@@ -7,6 +7,7 @@
 #include "devicedetect/HardwareResultView.h"
 #include "liveroom/ZovSubProcess.h"
 #include "platform/Platform.h"
+#include "update/UpdateManager.h"
 #include "web/CourseListTitle.h"
 #include "web/DHJSUtils.h"
 #include "web/DHPluginBase.h"
@@ -208,7 +209,23 @@ void WebMainWindow::onDeviceMonitor()
 
 void WebMainWindow::onCheckUpdate()
 {
-    qDebug() << "WebMainWindow::onCheckUpdate";
+    // A silent update works in the background: the student only hears how it stands.
+    UpdateManager* updates = UpdateManager::instance();
+    if (updates->newVersionUpdateType() == 0) {
+        if (updates->packageResult() == UpdateManager::PackageReadied) {
+            showNotice(QStringLiteral("升级成功,请重新启动"));
+            return;
+        }
+        if (updates->packageResult() == UpdateManager::PackageFailed) {
+            showNotice(QStringLiteral("升级失败,请重新启动"));
+            return;
+        }
+        if (updates->compareResult() > 0) {
+            showNotice(QStringLiteral("自动升级中"));
+            return;
+        }
+    }
+    updates->showCheckingDialog();
 }
 
 void WebMainWindow::onCloseWindow()

@@ -9,6 +9,7 @@
 #include "core/NetworkHelper.h"
 #include "devicedetect/DeviceDetect.h"
 #include "devicedetect/HardwareResultView.h"
+#include "update/CheckingDialog.h"
 #include "web/CourseListTitle.h"
 #include "web/HybirdPluginManager.h"
 #include "web/NoticeLabel.h"
@@ -180,6 +181,19 @@ private slots:
         QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length === 1"), 30000));
         QCOMPARE(answersWhileOpen, 0);
         QCOMPARE(answered.count(), 1);
+    }
+
+    void updateCheckAsksTheServiceWhileShowingItsDialog()
+    {
+        m_probe->evaluate(QStringLiteral("probe.send('common.checkUpdate', {}, true)"));
+        QVERIFY(m_probe->waitFor(QStringLiteral("probe.answers.length === 1")));
+        QPointer<CheckingDialog> dialog;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (dialog = qobject_cast<CheckingDialog*>(QApplication::activeModalWidget())), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_service.requestCount(QStringLiteral("/olbusiness/api/version")) >= 1, 15000);
+        if (dialog)
+            dialog->accept();
     }
 
     void malformedRequestsAreDroppedWithoutHarm()
