@@ -1,5 +1,7 @@
 #include "core/AudioPlayer.h"
 
+#include "core/PcmFormat.h"
+
 #include "core/MediaBackendFactory.h"
 #include "core/SpeakerBackend.h"
 
@@ -72,14 +74,7 @@ void AudioPlayer::stop()
 
 QAudioFormat AudioPlayer::rawSoundFormat()
 {
-    QAudioFormat format;
-    format.setSampleRate(16000);
-    format.setChannelCount(1);
-    format.setSampleSize(16);
-    format.setSampleType(QAudioFormat::SignedInt);
-    format.setByteOrder(QAudioFormat::LittleEndian);
-    format.setCodec(QStringLiteral("audio/pcm"));
-    return format;
+    return zov::media::pcm16kMonoFormat();
 }
 
 bool AudioPlayer::hasBackend(const char* operation) const

@@ -1,5 +1,7 @@
 #include "core/QtMicBackend.h"
 
+#include "core/PcmFormat.h"
+
 #include <QAudioDeviceInfo>
 #include <QAudioInput>
 #include <QDebug>
@@ -12,18 +14,6 @@ namespace {
 // Half a second at the preferred rate. A device without a clock of its own offers
 // endless data; reading a bounded block per wake-up keeps the GUI thread free.
 constexpr qint64 kMaxBytesPerRead = 16000;
-
-QAudioFormat preferredFormat()
-{
-    QAudioFormat format;
-    format.setSampleRate(16000);
-    format.setChannelCount(1);
-    format.setSampleSize(16);
-    format.setSampleType(QAudioFormat::SignedInt);
-    format.setByteOrder(QAudioFormat::LittleEndian);
-    format.setCodec(QStringLiteral("audio/pcm"));
-    return format;
-}
 
 bool isSigned16LittleEndian(const QAudioFormat& format)
 {
@@ -84,7 +74,7 @@ bool QtMicBackend::start(const AudioDeviceInfo& device)
         qWarning() << "[QtMicBackend][start] no microphone named" << device.name;
         return false;
     }
-    QAudioFormat format = preferredFormat();
+    QAudioFormat format = zov::media::pcm16kMonoFormat();
     if (!chosen.isFormatSupported(format)) {
         format = chosen.nearestFormat(format);
     }
