@@ -75,7 +75,6 @@ WebMainWindow::WebMainWindow(QWidget* parent)
     auto* body = new QWidget(this);
     layout->addWidget(body, 1);
     m_notice = new NoticeLabel(this);
-    m_hardwareView = new HardwareResultView(this);
 
     registerPlugins();
 
@@ -157,11 +156,6 @@ void WebMainWindow::onLoadStarted()
 void WebMainWindow::onUrlChanged(QUrl url)
 {
     m_currentUrl = url.toString();
-}
-
-void WebMainWindow::onRefresh()
-{
-    m_webViewManager->reload();
 }
 
 void WebMainWindow::onReload()
@@ -319,22 +313,20 @@ void WebMainWindow::onLoggedIn(const QJsonObject& obj)
         qWarning() << "WebMainWindow: cannot write" << marker.fileName() << marker.errorString();
     marker.close();
 
-    m_token = obj.value(QStringLiteral("token")).toString();
-    m_uid = obj.value(QStringLiteral("uid")).toString();
-    m_userId = obj.value(QStringLiteral("userId")).toString().toInt();
     ContextData& context = Context::instance()->data();
-    context.token = m_token;
-    context.uid = m_uid;
-    context.userId = m_userId;
+    context.token = obj.value(QStringLiteral("token")).toString();
+    context.uid = obj.value(QStringLiteral("uid")).toString();
+    context.userId = obj.value(QStringLiteral("userId")).toString().toInt();
     m_title->setSignedIn(true);
     sendHardwareReportOnce();
 }
 
 void WebMainWindow::sendHardwareReportOnce()
 {
-    if (m_hardwareReportSent)
+    // Built only now: most runs never show the notice, and start-up should not pay for it.
+    if (m_hardwareView)
         return;
-    m_hardwareReportSent = true;
+    m_hardwareView = new HardwareResultView(this);
     m_hardwareView->sendDeviceInfo();
 }
 
@@ -343,8 +335,7 @@ void WebMainWindow::onLiveLesson(const QJsonObject& obj)
     m_courseType = obj.value(QStringLiteral("course_type")).toInt();
     m_gradeType = obj.value(QStringLiteral("grade_type")).toInt();
     m_planId = obj.value(QStringLiteral("planId")).toInt();
-    m_oltoken = obj.value(QStringLiteral("oltoken")).toString();
-    Context::instance()->data().oltoken = m_oltoken;
+    Context::instance()->data().oltoken = obj.value(QStringLiteral("oltoken")).toString();
     qDebug() << Q_FUNC_INFO << "classId:" << m_planId << obj;
     liveRoom()->start(obj);
 }

@@ -32,7 +32,6 @@ public slots:
     void onJsMessage(QString msg);
     void onLoadFinished(bool b);
     void onLoadStarted();
-    void onRefresh();
     void onUrlChanged(QUrl url);
     void onMaxWindow();
     void onMinWindow();
@@ -70,18 +69,13 @@ private:
     NoticeLabel* m_notice = nullptr;
     // Created with the first live lesson the page asks for.
     ZovSubProcess* m_liveRoom = nullptr;
+    // Created with the first log-in, which is also the only one that sends the report.
     HardwareResultView* m_hardwareView = nullptr;
-    bool m_hardwareReportSent = false;
 
     // The last live lesson the page asked for; the evaluation page needs them later.
     int m_planId = 0;
     int m_courseType = 0;
     int m_gradeType = 0;
-
-    QString m_token;
-    QString m_uid;
-    int m_userId = 0;
-    QString m_oltoken;
 
     QString m_currentUrl;
 };
