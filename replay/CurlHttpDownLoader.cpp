@@ -8,6 +8,9 @@
 namespace {
 
 const int meterFieldCount = 12;
+// The tool writes a whole meter line within a few milliseconds and then waits about a
+// second before the next one.
+const int meterQuietMs = 40;
 
 } // namespace
 
@@ -20,6 +23,9 @@ CurlHttpDownLoader::CurlHttpDownLoader(QObject* parent)
         &CurlHttpDownLoader::onReadyReadStandardOutput);
     connect(&m_process, &QProcess::readyReadStandardError, this,
         &CurlHttpDownLoader::onReadyReadStandardOutput);
+    m_meterQuietTimer.setSingleShot(true);
+    m_meterQuietTimer.setInterval(meterQuietMs);
+    connect(&m_meterQuietTimer, &QTimer::timeout, this, &CurlHttpDownLoader::takeMeterChunk);
 }
 
 CurlHttpDownLoader::~CurlHttpDownLoader()
@@ -37,6 +43,8 @@ void CurlHttpDownLoader::start(const QString& url, const QString& dstPath, bool 
 {
     m_url = url;
     m_dstPath = dstPath;
+    m_pendingMeter.clear();
+    m_meterQuietTimer.stop();
     const QStringList args = arguments(url, dstPath, resume);
     qDebug().noquote() << "download args: " + args.join(QLatin1Char(' '));
     const QString tool = zov::platform::Platform::findTool(QStringLiteral("curl.exe"));
@@ -79,14 +87,23 @@ void CurlHttpDownLoader::onFinished(int exitCode, QProcess::ExitStatus exitStatu
                               .arg(exitStatus == QProcess::NormalExit
                                       ? QStringLiteral("NormalExit")
                                       : QStringLiteral("CrashExit"));
+    m_pendingMeter += m_process.readAllStandardError();
+    takeMeterChunk();
     const bool ok = exitStatus == QProcess::NormalExit && exitCode == 0;
     emit curlFinished(ok ? 0 : -1, m_dstPath);
 }
 
 void CurlHttpDownLoader::onReadyReadStandardOutput()
 {
-    const QStringList fields
-        = meterFields(QString::fromLocal8Bit(m_process.readAllStandardError()));
+    m_pendingMeter += m_process.readAllStandardError();
+    m_meterQuietTimer.start();
+}
+
+void CurlHttpDownLoader::takeMeterChunk()
+{
+    m_meterQuietTimer.stop();
+    const QStringList fields = meterFields(QString::fromLocal8Bit(m_pendingMeter));
+    m_pendingMeter.clear();
     if (fields.isEmpty())
         return;
     m_lastProgress = fields;

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 // Downloads one URL into one local file by running the command-line tool "curl.exe",
 // and reports the tool's own percentage and whether the download succeeded.
@@ -35,8 +36,15 @@ public slots:
     void onReadyReadStandardOutput();
 
 private:
+    void takeMeterChunk();
+
     QString m_url;
     QString m_dstPath;
     QProcess m_process;
     QStringList m_lastProgress;
+    // The tool writes its meter one byte at a time, so a single read often holds part
+    // of a line. Output is gathered until the tool falls quiet and then judged as one
+    // chunk.
+    QByteArray m_pendingMeter;
+    QTimer m_meterQuietTimer;
 };
