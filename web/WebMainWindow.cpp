@@ -358,6 +358,15 @@ void WebMainWindow::onReplay(const QJsonObject& obj)
     qDebug() << Q_FUNC_INFO << obj;
 }
 
+void WebMainWindow::downloaderReplayData(const QJsonArray& replayData)
+{
+    if (m_replayDataDownloader)
+        m_replayDataDownloader->deleteLater();
+    m_replayDataDownloader = new ReplayDataDownLoader(this);
+    m_replayDataDownloader->start(
+        ReplayDataDownLoader::tasksForReplayData(replayData, QDateTime::currentDateTime()));
+}
+
 void WebMainWindow::showPrivacyDialog(int type)
 {
     hide();

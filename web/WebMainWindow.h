@@ -1,12 +1,17 @@
 #pragma once
 
+#include "replay/ReplayDataDownLoader.h"
+
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 class CourseListTitle;
 class HardwareResultView;
 class NoticeLabel;
+
 class WebViewManager;
 class ZovSubProcess;
 
@@ -23,6 +28,10 @@ public:
     // The address the log-in page is opened with: the agreement choice and the version
     // ride along as query values.
     static QString startUrl();
+    // Starts downloading the whiteboard data files of the replay being opened, in a
+    // fresh folder stamp; a download still running for an earlier replay is dropped.
+    void downloaderReplayData(const QJsonArray& replayData);
+    ReplayDataDownLoader* replayDataDownloader() const { return m_replayDataDownloader; }
 
 signals:
     void sigPrint();
@@ -71,6 +80,7 @@ private:
     ZovSubProcess* m_liveRoom = nullptr;
     // Created with the first log-in, which is also the only one that sends the report.
     HardwareResultView* m_hardwareView = nullptr;
+    QPointer<ReplayDataDownLoader> m_replayDataDownloader;
 
     // The last live lesson the page asked for; the evaluation page needs them later.
     int m_planId = 0;

@@ -9,6 +9,7 @@
 #include "core/NetworkHelper.h"
 #include "devicedetect/DeviceDetect.h"
 #include "devicedetect/HardwareResultView.h"
+#include "replay/ReplayDataDownLoader.h"
 #include "update/CheckingDialog.h"
 #include "web/CourseListTitle.h"
 #include "web/HybirdPluginManager.h"
@@ -19,16 +20,20 @@
 #include "widgets/MessageBoxW.h"
 
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -503,6 +508,36 @@ private slots:
         const qint64 timestamp = headers.value("timestamp").toString().toLongLong();
         QVERIFY(timestamp >= before && timestamp <= QDateTime::currentSecsSinceEpoch());
         QCOMPARE(request.value("body").toString(), QStringLiteral("{}"));
+    }
+
+    void replayDataGoesIntoAStampedFolderAndReplacesTheLastList()
+    {
+        QJsonArray replayData;
+        for (const char* name : { "a1.txt", "a2.txt" }) {
+            const QString path = QStringLiteral("/replaydata/") + QLatin1String(name);
+            replayData.append(QJsonObject { { QStringLiteral("url"), pageUrl(path) },
+                { QStringLiteral("md5"),
+                    QString::fromLatin1(QCryptographicHash::hash(
+                        fileBytes(QStringLiteral(ZOV_SERVICE_WWW_DIR) + path),
+                        QCryptographicHash::Md5)
+                                            .toHex()) } });
+        }
+        m_window->downloaderReplayData(replayData);
+        QPointer<ReplayDataDownLoader> first = m_window->replayDataDownloader();
+        QVERIFY(first);
+        m_window->downloaderReplayData(replayData);
+        QTRY_VERIFY(!first);
+
+        QSignalSpy verified(
+            m_window->replayDataDownloader(), &ReplayDataDownLoader::downloadDataResourse);
+        QTRY_COMPARE_WITH_TIMEOUT(verified.size(), 2, 20000);
+        const QString folder
+            = m_env.home() + QStringLiteral("/zov_qm_student/ZovCache/1v1playback/");
+        const QRegularExpression name(QStringLiteral("^\\d{10}_1_a2\\.txt$"));
+        const auto second = verified.at(1).at(0).value<ReplayDataDownLoader::DataResource>();
+        QCOMPARE(QFileInfo(second.localPath).absolutePath() + QLatin1Char('/'), folder);
+        QVERIFY2(name.match(QFileInfo(second.localPath).fileName()).hasMatch(),
+            qPrintable(second.localPath));
     }
 
     // Runs last: a confirmed close quits the application.
