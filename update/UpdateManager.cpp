@@ -25,7 +25,6 @@ namespace {
 
 const QString kUpdateGroup = QStringLiteral("update");
 const QString kVersionGroup = QStringLiteral("version");
-const QString kProgramFile = QStringLiteral("zovwx1v1_Student.exe");
 constexpr int kRecheckIntervalMs = 600000;
 constexpr int kDownloadStartDelayMs = 500;
 constexpr int kUserCheckDelayMs = 1500;
@@ -271,10 +270,15 @@ void UpdateManager::scheduleRecheck()
     qInfo() << "Network request setting timer 10min";
     delete m_checkTimer;
     m_checkTimer = new QTimer(this);
-    m_checkTimer->setInterval(kRecheckIntervalMs);
+    m_checkTimer->setInterval(recheckIntervalMs());
     connect(m_checkTimer, &QTimer::timeout, this, &UpdateManager::onCheckTimeout);
     m_checkTimer->start();
     m_state = STATE_NO_EXIST;
+}
+
+int UpdateManager::recheckIntervalMs() const
+{
+    return kRecheckIntervalMs;
 }
 
 void UpdateManager::onCheckTimeout()
@@ -538,7 +542,7 @@ bool UpdateManager::installFullPackage()
         return false;
     }
     m_pkgPath = m_info.installDir + QLatin1Char('/') + m_info.newVersion + QLatin1Char('/')
-        + kProgramFile;
+        + zov::platform::Platform::programFileName(QStringLiteral("zovwx1v1_Student"));
     qInfo() << "finishedPkgPath " << m_pkgPath;
     writeConfigIni(kVersionGroup, QStringLiteral("ver"), m_info.newVersion);
     writeConfigIni(kVersionGroup, QStringLiteral("number"), QString::number(m_info.newNumber));

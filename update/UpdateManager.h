@@ -81,6 +81,10 @@ public:
     static QString versionUrl();
     static QString uninstallRegistryKey();
 
+protected:
+    // How often a pending silent update is checked for again.
+    virtual int recheckIntervalMs() const;
+
 public slots:
     void onCheckTimeout();
     void onSkip();

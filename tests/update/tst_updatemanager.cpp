@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -62,6 +63,13 @@ int currentPage(QWidget* dialog)
     return pages ? pages->currentIndex() : -1;
 }
 
+// The re-check of a pending silent update comes after a fraction of a second.
+class QuickRecheckManager : public UpdateManager
+{
+protected:
+    int recheckIntervalMs() const override { return 200; }
+};
+
 } // namespace
 
 class TestUpdateManager : public QObject
@@ -88,14 +96,14 @@ private slots:
     void optionalUpdateIgnoredOrOfferedToday();
     void optionalOfferSkip();
     void optionalOfferLater();
-    void silentUpdateGoesOn();
+    void silentUpdateReadiesPackageOnRecheck();
 
-    void recheckReadiesDifferencePackage();
     void recheckDownloadFailure();
     void fullPackageThatDoesNotUnpack();
     void fullPackageBecomesVersionFolder();
     void forcedUpdateDownloadsThroughDialogs();
     void forcedUpdateCancelEndsStartup();
+    void failurePagesAndRetryWithNextUrl();
     void userCheckShowsLatest();
     void userCheckOffersSkippedVersion();
 
@@ -382,43 +390,37 @@ void TestUpdateManager::optionalOfferLater()
     QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
 }
 
-void TestUpdateManager::silentUpdateGoesOn()
-{
-    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 0));
-    QVERIFY(manager);
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
-    manager->updateEx();
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
-    QVERIFY(!manager->hasDownloader());
-}
-
-void TestUpdateManager::recheckReadiesDifferencePackage()
+void TestUpdateManager::silentUpdateReadiesPackageOnRecheck()
 {
     const QByteArray content("difference package content");
     const QByteArray md5 = servePackage(QStringLiteral("diff_1.6.8.0.zip"), content);
     QVERIFY(!md5.isEmpty());
-    auto manager
-        = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 0, QString::fromLatin1(md5),
-                             { QStringLiteral("/packages/diff_1.6.8.0.zip") }),
-            UpdateManager::TriggerRecheck);
-    QVERIFY(manager);
+    QuickRecheckManager manager;
+    QVERIFY(m_service.setVersionReply(updateReply(QStringLiteral("1.6.8.0"), 0, 0,
+        QString::fromLatin1(md5), { QStringLiteral("/packages/diff_1.6.8.0.zip") })));
+    manager.checkout(UpdateManager::TriggerStartup);
     QVERIFY(QTest::qWaitFor(
-        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
+        [&] { return manager.state() != UpdateManager::STATE_CHECKING; }, replyTimeoutMs));
+    QCOMPARE(manager.state(), int(UpdateManager::STATE_EXIST));
+    manager.updateEx();
+    // Start-up goes on at once; the download waits for the first re-check.
+    QCOMPARE(manager.state(), int(UpdateManager::STATE_NO_EXIST));
+    QVERIFY(!manager.hasDownloader());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager.packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
 
-    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
-    QVERIFY(!manager->hasDownloader());
-    QCOMPARE(manager->packageVersion(), QStringLiteral("1.6.8.0"));
-    QCOMPARE(manager->updateInfo().localVersion, QStringLiteral("1.6.8.0"));
-    QFile package(manager->packagePath());
+    QCOMPARE(manager.packageResult(), int(UpdateManager::PackageReadied));
+    QCOMPARE(manager.state(), int(UpdateManager::STATE_NO_EXIST));
+    QCOMPARE(manager.packageVersion(), QStringLiteral("1.6.8.0"));
+    QCOMPARE(manager.updateInfo().localVersion, QStringLiteral("1.6.8.0"));
+    QFile package(manager.packagePath());
     QVERIFY(package.open(QIODevice::ReadOnly));
     QCOMPARE(package.readAll(), content);
     QCOMPARE(setting(QStringLiteral("NewTraitVer")), QStringLiteral("1.6.8.0"));
 
-    // The next re-check compares against the readied version: nothing newer.
-    manager->checkout(UpdateManager::TriggerRecheck);
-    QVERIFY(QTest::qWaitFor([&] { return manager->compareResult() == 0; }, replyTimeoutMs));
-    QVERIFY(!manager->hasDownloader());
+    // Later re-checks compare against the readied version: nothing newer.
+    QVERIFY(QTest::qWaitFor([&] { return manager.compareResult() == 0; }, replyTimeoutMs));
+    QVERIFY(!manager.hasDownloader());
     QCOMPARE(m_service.lastRequest(versionPath)
                  .value(QStringLiteral("headers"))
                  .toObject()
@@ -469,8 +471,7 @@ void TestUpdateManager::fullPackageBecomesVersionFolder()
     QTemporaryDir source;
     QVERIFY(source.isValid());
     QVERIFY(QDir(source.path()).mkpath(version));
-    QFile program(
-        source.path() + QLatin1Char('/') + version + QStringLiteral("/zovwx1v1_Student.exe"));
+    QFile program(source.path() + QLatin1Char('/') + version + QStringLiteral("/zovwx1v1_Student"));
     QVERIFY(program.open(QIODevice::WriteOnly));
     program.write("new program");
     program.close();
@@ -505,7 +506,7 @@ void TestUpdateManager::fullPackageBecomesVersionFolder()
 
     QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
     QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
-    QCOMPARE(packagePath, versionFolder + QStringLiteral("/zovwx1v1_Student.exe"));
+    QCOMPARE(packagePath, versionFolder + QStringLiteral("/zovwx1v1_Student"));
     QVERIFY(programInstalled);
     QCOMPARE(config, version);
     QCOMPARE(number, QStringLiteral("77"));
@@ -570,6 +571,46 @@ void TestUpdateManager::forcedUpdateCancelEndsStartup()
     QCOMPARE(setting(QStringLiteral("AutoDownloadFrom")), localVersion);
     QCOMPARE(
         readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString(), localVersion);
+}
+
+// A forced full package, announced twice in the run: first from a URL that fails, then
+// from one that serves a file that is no archive.
+void TestUpdateManager::failurePagesAndRetryWithNextUrl()
+{
+    const QByteArray md5 = servePackage(QStringLiteral("notzip_1.6.9.0.zip"), "not an archive");
+    QVERIFY(m_service.setVersionReply(updateReply(QStringLiteral("1.6.9.0"), 2, 1,
+        QString::fromLatin1(md5),
+        { QStringLiteral("/packages/broken"), QStringLiteral("/packages/notzip_1.6.9.0.zip") })));
+    UpdateManager manager;
+    manager.checkout(UpdateManager::TriggerStartup);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return manager.state() == UpdateManager::STATE_EXIST; }, replyTimeoutMs));
+    manager.checkout(UpdateManager::TriggerStartup);
+    QVERIFY(QTest::qWaitFor([&] { return manager.updateInfo().urls.size() == 2; }, replyTimeoutMs));
+
+    QStringList failureTitles;
+    whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
+        whenModalShown<UpdatingDialogEx>([&](UpdatingDialogEx* updating) {
+            auto* title = updating->findChild<QLabel*>(QStringLiteral("title"));
+            auto failed = [&] { return currentPage(updating) == UpdatingDialogEx::FailurePage; };
+            if (QTest::qWaitFor(failed, downloadTimeoutMs)) {
+                failureTitles << title->text();
+                QTest::mouseClick(updating->findChild<QPushButton*>(QStringLiteral("retryButton")),
+                    Qt::LeftButton);
+                if (!failed() && QTest::qWaitFor(failed, downloadTimeoutMs))
+                    failureTitles << title->text();
+            }
+            updating->reject();
+        });
+        emit dialog->update();
+    });
+    manager.updateEx();
+
+    QCOMPARE(
+        failureTitles, QStringList({ QStringLiteral("下载失败"), QStringLiteral("解压失败") }));
+    QCOMPARE(manager.packageResult(), int(UpdateManager::PackageFailed));
+    QCOMPARE(manager.state(), int(UpdateManager::STATE_READY));
+    QVERIFY(!m_service.lastRequest(QStringLiteral("/packages/notzip_1.6.9.0.zip")).isEmpty());
 }
 
 void TestUpdateManager::userCheckShowsLatest()
