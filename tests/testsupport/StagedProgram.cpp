@@ -54,6 +54,20 @@ QString StagedProgram::executablePath() const
     return versionDir() + QStringLiteral("/zovwx1v1_Student");
 }
 
+bool StagedProgram::buildFullPackage(const QString& newVersion, const QString& zipPath) const
+{
+    QTemporaryDir source;
+    if (!source.isValid() || !copyTree(versionDir(), source.filePath(newVersion)))
+        return false;
+    QProcess archiver;
+    archiver.setWorkingDirectory(source.path());
+    archiver.start(QStringLiteral("7za"),
+        { QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-mx1"),
+            QStringLiteral("-bd"), zipPath, newVersion });
+    return archiver.waitForFinished(120000) && archiver.exitStatus() == QProcess::NormalExit
+        && archiver.exitCode() == 0;
+}
+
 void StagedProgram::start(const QProcessEnvironment& environment, const QStringList& arguments)
 {
     QProcessEnvironment env = environment;

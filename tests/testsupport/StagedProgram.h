@@ -16,6 +16,9 @@ public:
     QString launcherDir() const { return m_launcher.path(); }
     QString versionDir() const;
     QString executablePath() const;
+    // A full update package of this installation as version newVersion: a zip archive
+    // whose top folder, named newVersion, holds a copy of the version folder.
+    bool buildFullPackage(const QString& newVersion, const QString& zipPath) const;
 
     void start(const QProcessEnvironment& environment, const QStringList& arguments = {});
     QProcess& process() { return m_process; }

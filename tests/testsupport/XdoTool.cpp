@@ -43,6 +43,24 @@ QString XdoTool::waitForVisibleWindow(qint64 pid, int timeoutMs) const
     return QString();
 }
 
+QString XdoTool::waitForVisibleWindow(qint64 pid, const QString& title, int timeoutMs) const
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        QString output;
+        run({ QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"),
+                QLatin1Char('^') + title + QLatin1Char('$') },
+            &output);
+        const QStringList windows = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!windows.isEmpty())
+            return windows.last();
+        QThread::msleep(100);
+    }
+    return QString();
+}
+
 bool XdoTool::pressKey(const QString& windowId, const QString& key) const
 {
     // Real key presses through the focus (the display is the test's own): keys sent

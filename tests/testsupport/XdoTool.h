@@ -14,6 +14,8 @@ public:
     QStringList visibleWindows(qint64 pid) const;
     // Waits until the process shows a visible window and returns its id (empty on timeout).
     QString waitForVisibleWindow(qint64 pid, int timeoutMs) const;
+    // The same for a window whose title is exactly title (plain text, no pattern signs).
+    QString waitForVisibleWindow(qint64 pid, const QString& title, int timeoutMs) const;
     bool pressKey(const QString& windowId, const QString& key) const;
     bool click(const QString& windowId, int x, int y) const;
 

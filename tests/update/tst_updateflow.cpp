@@ -1,0 +1,215 @@
+#include "LocalService.h"
+#include "PrivateDisplay.h"
+#include "StagedProgram.h"
+#include "TestEnvironment.h"
+#include "XdoTool.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 60000;
+constexpr int kDownloadTimeoutMs = 120000;
+const QString kNewVersion = QStringLiteral("1.6.8.0");
+
+// Spots inside the 500-pixel-wide offer dialog and the updating dialog.
+const QPoint kOfferUpdateAlone(250, 335);
+const QPoint kOfferLater(295, 335);
+const QPoint kUpdatingRestart(240, 308);
+const QPoint kUpdatingCancel(320, 338);
+
+bool waitForLog(const TestEnvironment& env, const QByteArray& text, int timeoutMs = kStartTimeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (env.runLogText().contains(text))
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QByteArray fileMd5(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(&file);
+    return hash.result().toHex();
+}
+
+QJsonObject updateReply(int updateType, const QByteArray& md5, const QString& url)
+{
+    return { { QStringLiteral("scenario"), QStringLiteral("update") },
+        { QStringLiteral("version"), kNewVersion }, { QStringLiteral("updateType"), updateType },
+        { QStringLiteral("packType"), 1 }, { QStringLiteral("md5"), QString::fromLatin1(md5) },
+        { QStringLiteral("updateMsg"),
+            QStringLiteral("1. 回放支持倍速播放\n2. 修复上课时偶发的卡顿") },
+        { QStringLiteral("urls"), QJsonArray { url } } };
+}
+
+// Processes running the program file at path: the restarted program is not our child.
+QList<qint64> processesRunning(const QString& path)
+{
+    QList<qint64> pids;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (isPid && QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == path)
+            pids.append(pid);
+    }
+    return pids;
+}
+
+void endProcessesRunning(const QString& path)
+{
+    for (qint64 pid : processesRunning(path))
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+QString configVersion(const QString& launcherDir)
+{
+    return QSettings(launcherDir + QStringLiteral("/config.ini"), QSettings::IniFormat)
+        .value(QStringLiteral("version/ver"))
+        .toString();
+}
+
+} // namespace
+
+// The staged program updating itself against the local service, driven through its
+// dialogs the way a student would.
+class UpdateFlowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_display.isValid());
+        QVERIFY(m_service.start());
+    }
+
+    void init()
+    {
+        m_env.reset(new TestEnvironment);
+        m_program.reset(new StagedProgram);
+        QVERIFY(m_program->isValid());
+        QVERIFY(m_env->writeAgreementMarker());
+    }
+
+    void cleanup()
+    {
+        endProcessesRunning(newProgramPath());
+        m_program.reset();
+        m_env.reset();
+    }
+
+    void forcedUpdateRestartsIntoTheNewVersion()
+    {
+        const QString package = m_service.packagesFolder() + QStringLiteral("/zov_1.6.8.0.zip");
+        QVERIFY(m_program->buildFullPackage(kNewVersion, package));
+        QVERIFY(m_service.setVersionReply(
+            updateReply(2, fileMd5(package), QStringLiteral("/packages/zov_1.6.8.0.zip"))));
+        startProgram();
+
+        const QString offer = waitForWindow(QStringLiteral("发现更新"));
+        QVERIFY(!offer.isEmpty());
+        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
+        const QString done = waitForWindow(QStringLiteral("下载完成"), kDownloadTimeoutMs);
+        QVERIFY(!done.isEmpty());
+        QCOMPARE(configVersion(m_program->launcherDir()), kNewVersion);
+        QVERIFY(m_xdo.click(done, kUpdatingRestart.x(), kUpdatingRestart.y()));
+        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
+        QCOMPARE(m_program->exitCode(), 3);
+
+        // The new version starts from its own folder and clears the old one away.
+        QVERIFY(waitForLog(*m_env, "[QM] clear old version files <-- end"));
+        QVERIFY(!processesRunning(newProgramPath()).isEmpty());
+        const QByteArray log = m_env->runLogText();
+        QVERIFY(log.contains("local version  " + kNewVersion.toLatin1()));
+        QVERIFY(log.contains("[QM] rm ==>  " + m_program->versionDir().toUtf8()));
+        QVERIFY(!QFile::exists(m_program->versionDir()));
+    }
+
+    void cancelAfterFailedForcedDownloadEndsTheProgram()
+    {
+        QVERIFY(m_service.setVersionReply(updateReply(
+            2, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/broken"))));
+        startProgram();
+
+        const QString offer = waitForWindow(QStringLiteral("发现更新"));
+        QVERIFY(!offer.isEmpty());
+        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
+        const QString failed = waitForWindow(QStringLiteral("下载失败"), kDownloadTimeoutMs);
+        QVERIFY(!failed.isEmpty());
+        QVERIFY(m_xdo.click(failed, kUpdatingCancel.x(), kUpdatingCancel.y()));
+        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
+        QCOMPARE(m_program->exitCode(), 3);
+        QCOMPARE(configVersion(m_program->launcherDir()), QStringLiteral("1.6.7.0"));
+        QVERIFY(!QFile::exists(m_program->launcherDir() + QLatin1Char('/') + kNewVersion));
+    }
+
+    void optionalOfferDeferredUntilTomorrow()
+    {
+        QVERIFY(m_service.setVersionReply(updateReply(
+            1, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/unused.zip"))));
+        startProgram();
+        const QString offer = waitForWindow(QStringLiteral("发现更新"));
+        QVERIFY(!offer.isEmpty());
+        QVERIFY(m_xdo.click(offer, kOfferLater.x(), kOfferLater.y()));
+        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QSettings settings(
+            m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("update/StartupTs")).toString(),
+            QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+        QCOMPARE(settings.value(QStringLiteral("update/LaterAttention")).toInt(), 1);
+        m_program->terminate();
+
+        // A new log file needs a new second in its name.
+        QTest::qWait(1100);
+        startProgram();
+        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->runLogText().contains("[QM] Ignore the Version"));
+    }
+
+private:
+    QString newProgramPath() const
+    {
+        return m_program->launcherDir() + QLatin1Char('/') + kNewVersion
+            + QStringLiteral("/zovwx1v1_Student");
+    }
+
+    QString waitForWindow(const QString& title, int timeoutMs = kStartTimeoutMs) const
+    {
+        return m_xdo.waitForVisibleWindow(m_program->pid(), title, timeoutMs);
+    }
+
+    void startProgram()
+    {
+        QProcessEnvironment env = m_env->environment();
+        m_service.applyClientEnvironment(env);
+        env.insert(QStringLiteral("DISPLAY"), m_display.name());
+        m_program->start(env);
+    }
+
+    PrivateDisplay m_display;
+    XdoTool m_xdo { m_display.name() };
+    LocalService m_service;
+    QScopedPointer<TestEnvironment> m_env;
+    QScopedPointer<StagedProgram> m_program;
+};
+
+QTEST_GUILESS_MAIN(UpdateFlowTest)
+#include "tst_updateflow.moc"
