@@ -30,6 +30,17 @@ constexpr int kDownloadStartDelayMs = 500;
 constexpr int kUserCheckDelayMs = 1500;
 constexpr int kCompareParts = 4;
 
+UpdateManager* g_instance = nullptr;
+
+// The manager goes with the application object, taking with it a download that is still
+// running (an update dismissed or cancelled at start-up), so the tool does not go on
+// downloading after the program has ended.
+void deleteInstance()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
 QString versionLine(const QString& version)
 {
     return QStringLiteral("版本号 %1").arg(version);
@@ -45,8 +56,11 @@ bool homeDirAvailable()
 
 UpdateManager* UpdateManager::instance()
 {
-    static UpdateManager* manager = new UpdateManager;
-    return manager;
+    if (!g_instance) {
+        g_instance = new UpdateManager;
+        qAddPostRoutine(deleteInstance);
+    }
+    return g_instance;
 }
 
 UpdateManager::UpdateManager()

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
@@ -71,6 +72,23 @@ QList<qint64> processesRunning(const QString& path)
             pids.append(pid);
     }
     return pids;
+}
+
+// Download tools still writing into folder.
+int downloadsInto(const QString& folder)
+{
+    int count = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray arguments = cmdline.readAll();
+        if (arguments.startsWith(
+                QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("curl"))))
+            && arguments.contains(QFile::encodeName(folder)))
+            ++count;
+    }
+    return count;
 }
 
 void endProcessesRunning(const QString& path)
@@ -159,6 +177,28 @@ private slots:
         QCOMPARE(m_program->exitCode(), 3);
         QCOMPARE(configVersion(m_program->launcherDir()), QStringLiteral("1.6.7.0"));
         QVERIFY(!QFile::exists(m_program->launcherDir() + QLatin1Char('/') + kNewVersion));
+    }
+
+    void forcedUpdateDismissedDuringDownloadEndsTheProgram()
+    {
+        QFile package(m_service.packagesFolder() + QStringLiteral("/zov_large_1.6.8.0.zip"));
+        QVERIFY(package.open(QIODevice::WriteOnly));
+        package.write(QByteArray(8 << 20, 'z'));
+        package.close();
+        QVERIFY(m_service.setVersionReply(updateReply(2, fileMd5(package.fileName()),
+            m_service.packageUrl(QStringLiteral("zov_large_1.6.8.0.zip"), true).toString())));
+        startProgram();
+
+        const QString offer = waitForWindow(QStringLiteral("发现更新"));
+        QVERIFY(!offer.isEmpty());
+        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
+        const QString updating = waitForWindow(QStringLiteral("正在下载"));
+        QVERIFY(!updating.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(downloadsInto(m_env->temp()) == 1, 10000);
+        QVERIFY(m_xdo.pressKey(updating, QStringLiteral("Escape")));
+        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
+        QCOMPARE(m_program->exitCode(), 3);
+        QCOMPARE(downloadsInto(m_env->temp()), 0);
     }
 
     void optionalOfferDeferredUntilTomorrow()
