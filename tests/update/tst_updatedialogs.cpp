@@ -1,8 +1,6 @@
 #include "ModalWatcher.h"
 #include "update/AutoDownloadWidget.h"
-#include "update/CheckingDialog.h"
 #include "update/StyledMessageBox.h"
-#include "update/TraitScrollWidget.h"
 #include "update/UpdateOpDialog.h"
 #include "update/UpdateProgressWidget.h"
 #include "update/UpdatingDialogEx.h"
@@ -11,7 +9,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTimer>
@@ -92,27 +89,18 @@ class UpdateDialogsTest : public QObject
 private slots:
     void initTestCase();
 
-    void checkingDotsAnimateUntilResult();
-    void checkingResultPage_data();
-    void checkingResultPage();
-
     void offerReportsChoice_data();
     void offerReportsChoice();
     void offerCloseButton_data();
     void offerCloseButton();
     void autoDownloadReportsOnlyClicks();
 
-    void releaseNotesFallBackWhenEmpty();
-    void scrollBarFollowsPointerAndSlider();
-
     void progressBarPaintsFraction_data();
     void progressBarPaintsFraction();
     void progressLineShowsPercent();
 
-    void failurePageRetries();
     void cancelEnds_data();
     void cancelEnds();
-    void restartHandsOverNewProgram();
     void restartWithoutPathStays();
 
     void quitConfirmation_data();
@@ -127,53 +115,6 @@ void UpdateDialogsTest::initTestCase()
     QApplication::setQuitOnLastWindowClosed(false);
     QFont::insertSubstitution(
         QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"));
-}
-
-void UpdateDialogsTest::checkingDotsAnimateUntilResult()
-{
-    CheckingDialog dialog;
-    dialog.show();
-    auto* dots = dialog.findChild<QLabel*>(QStringLiteral("dots"));
-    QCOMPARE(currentPage(&dialog), int(CheckingDialog::CheckingPage));
-    QTRY_COMPARE(dots->text(), QStringLiteral("."));
-    QTRY_COMPARE(dots->text(), QStringLiteral(".."));
-    QTRY_COMPARE(dots->text(), QStringLiteral("..."));
-    QTRY_COMPARE(dots->text(), QString());
-
-    dialog.showFailed();
-    QCOMPARE(currentPage(&dialog), int(CheckingDialog::ResultPage));
-    dialog.showChecking();
-    QCOMPARE(currentPage(&dialog), int(CheckingDialog::CheckingPage));
-    const QString before = dots->text();
-    QTRY_VERIFY(dots->text() != before);
-}
-
-void UpdateDialogsTest::checkingResultPage_data()
-{
-    QTest::addColumn<bool>("latest");
-    QTest::newRow("latest version") << true;
-    QTest::newRow("check failed") << false;
-}
-
-void UpdateDialogsTest::checkingResultPage()
-{
-    QFETCH(bool, latest);
-    CheckingDialog dialog;
-    dialog.show();
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    if (latest) {
-        dialog.showLatest(QStringLiteral("3.2.1.0"));
-    } else {
-        dialog.showFailed();
-    }
-    QCOMPARE(currentPage(&dialog), int(CheckingDialog::ResultPage));
-    const QString text = dialog.findChild<QLabel*>(QStringLiteral("result"))->text();
-    QCOMPARE(text.contains(QStringLiteral("3.2.1.0")), latest);
-    QVERIFY(!text.isEmpty());
-
-    QTest::mouseClick(button(&dialog, "okButton"), Qt::LeftButton);
-    QCOMPARE(finished.count(), 1);
-    QVERIFY(!dialog.isVisible());
 }
 
 void UpdateDialogsTest::offerReportsChoice_data()
@@ -270,40 +211,6 @@ void UpdateDialogsTest::autoDownloadReportsOnlyClicks()
     QVERIFY(box->isChecked());
 }
 
-void UpdateDialogsTest::releaseNotesFallBackWhenEmpty()
-{
-    TraitScrollWidget notes;
-    auto* label = notes.findChild<QLabel*>(QStringLiteral("notes"));
-    notes.setText(QStringLiteral("修复若干问题"));
-    QCOMPARE(label->text(), QStringLiteral("修复若干问题"));
-    notes.setText(QString());
-    QVERIFY(!label->text().isEmpty());
-}
-
-void UpdateDialogsTest::scrollBarFollowsPointerAndSlider()
-{
-    TraitScrollWidget notes;
-    notes.resize(300, 100);
-    notes.setText(QStringLiteral("很长的说明\n").repeated(30));
-    notes.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&notes));
-    QScrollBar* bar = notes.verticalScrollBar();
-    QVERIFY(!bar->isVisible());
-
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(&notes, &enter);
-    QTRY_VERIFY(bar->isVisible());
-
-    notes.onSliderPressed();
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&notes, &leave);
-    QTest::qWait(50);
-    QVERIFY(bar->isVisible());
-
-    notes.onSliderReleased();
-    QTRY_VERIFY(!bar->isVisible());
-}
-
 void UpdateDialogsTest::progressBarPaintsFraction_data()
 {
     QTest::addColumn<float>("value");
@@ -352,25 +259,6 @@ void UpdateDialogsTest::progressLineShowsPercent()
     QCOMPARE(currentPage(&dialog), int(UpdatingDialogEx::SuccessPage));
 }
 
-void UpdateDialogsTest::failurePageRetries()
-{
-    UpdatingDialogEx dialog(versionLine, false);
-    dialog.show();
-    QSignalSpy retry(&dialog, &UpdatingDialogEx::retryDownload);
-    dialog.onProgress(0.6f);
-    dialog.setFailedWidget(QStringLiteral("解压失败"));
-    QCOMPARE(currentPage(&dialog), int(UpdatingDialogEx::FailurePage));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("解压失败"));
-
-    QTest::mouseClick(button(&dialog, "retryButton"), Qt::LeftButton);
-    QCOMPARE(retry.count(), 1);
-    QVERIFY(dialog.isVisible());
-
-    dialog.setProgressWidget();
-    QCOMPARE(currentPage(&dialog), int(UpdatingDialogEx::ProgressPage));
-    QCOMPARE(filledWidth(&dialog), 0);
-}
-
 void UpdateDialogsTest::cancelEnds_data()
 {
     QTest::addColumn<bool>("isImportant");
@@ -406,23 +294,6 @@ void UpdateDialogsTest::cancelEnds()
     });
     QCOMPARE(loopEnd == 0, quits);
     QCOMPARE(finished.count(), quits ? 0 : 1);
-}
-
-void UpdateDialogsTest::restartHandsOverNewProgram()
-{
-    UpdatingDialogEx dialog(versionLine, true);
-    dialog.show();
-    dialog.setNewAppPath(QStringLiteral("/opt/zov/9.9.9.9/zovwx1v1_Student.exe"));
-    dialog.setSuccessWidget();
-    qApp->setProperty("RestartExePath", QVariant());
-
-    const int loopEnd = execApplicationWith(
-        [&] { QTest::mouseClick(button(&dialog, "restartButton"), Qt::LeftButton); });
-    QCOMPARE(loopEnd, 0);
-    QCOMPARE(qApp->property("RestartExePath").toString(),
-        QStringLiteral("/opt/zov/9.9.9.9/zovwx1v1_Student.exe"));
-    QVERIFY(!dialog.isVisible());
-    qApp->setProperty("RestartExePath", QVariant());
 }
 
 void UpdateDialogsTest::restartWithoutPathStays()

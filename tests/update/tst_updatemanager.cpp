@@ -92,16 +92,11 @@ private slots:
     void failedRequest();
     void recordFromReplies();
 
-    void optionalUpdateIgnoredOrOfferedToday_data();
-    void optionalUpdateIgnoredOrOfferedToday();
     void optionalOfferSkip();
-    void optionalOfferLater();
     void silentUpdateReadiesPackageOnRecheck();
 
     void recheckDownloadFailure();
-    void fullPackageThatDoesNotUnpack();
     void fullPackageBecomesVersionFolder();
-    void forcedUpdateDownloadsThroughDialogs();
     void forcedUpdateCancelEndsStartup();
     void failurePagesAndRetryWithNextUrl();
     void userCheckShowsLatest();
@@ -322,34 +317,6 @@ void TestUpdateManager::recordFromReplies()
     QVERIFY(manager->isImportant());
 }
 
-void TestUpdateManager::optionalUpdateIgnoredOrOfferedToday_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("skipped version") << "IgnoreVersion"
-                                     << "1.6.8.0";
-    QTest::newRow("offered today") << "StartupTs" << today();
-}
-
-void TestUpdateManager::optionalUpdateIgnoredOrOfferedToday()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    writeSetting(QStringLiteral("update"), key, value);
-    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 1));
-    QVERIFY(manager);
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
-
-    bool offered = false;
-    ModalWatcher<UpdateOpDialog> watcher([&](UpdateOpDialog* dialog) {
-        offered = true;
-        dialog->reject();
-    });
-    manager->updateEx();
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
-    QVERIFY(!offered);
-}
-
 void TestUpdateManager::optionalOfferSkip()
 {
     writeSetting(
@@ -370,22 +337,6 @@ void TestUpdateManager::optionalOfferSkip()
     QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
 
     // Start-up polls again and now finds the version skipped.
-    manager->updateEx();
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
-}
-
-void TestUpdateManager::optionalOfferLater()
-{
-    writeSetting(QStringLiteral("update"), QStringLiteral("StartupTs"), QStringLiteral("20000101"));
-    auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 1));
-    QVERIFY(manager);
-    ModalWatcher<UpdateOpDialog> watcher(
-        [](UpdateOpDialog* dialog) { emit dialog->showNextTime(); });
-    manager->updateEx();
-    QVERIFY(watcher.answered());
-    QCOMPARE(setting(QStringLiteral("StartupTs")), today());
-    QCOMPARE(setting(QStringLiteral("LaterAttention")), QStringLiteral("1"));
-    QVERIFY(setting(QStringLiteral("IgnoreVersion")).isEmpty());
     manager->updateEx();
     QCOMPARE(manager->state(), int(UpdateManager::STATE_NO_EXIST));
 }
@@ -448,23 +399,6 @@ void TestUpdateManager::recheckDownloadFailure()
     QCOMPARE(UpdateBase::serverIndex(), 1);
 }
 
-void TestUpdateManager::fullPackageThatDoesNotUnpack()
-{
-    const QByteArray md5 = servePackage(QStringLiteral("full_1.6.8.0.zip"), "not an archive");
-    auto manager
-        = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 0, 1, QString::fromLatin1(md5),
-                             { QStringLiteral("/packages/full_1.6.8.0.zip") }),
-            UpdateManager::TriggerRecheck);
-    QVERIFY(manager);
-    QVERIFY(QTest::qWaitFor(
-        [&] { return manager->packageResult() != UpdateManager::PackageNone; }, downloadTimeoutMs));
-    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageFailed));
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_FAILED));
-    QCOMPARE(
-        readConfigIni(QStringLiteral("version"), QStringLiteral("ver")).toString(), localVersion);
-    QVERIFY(QFile::exists(manager->packagePath()));
-}
-
 void TestUpdateManager::fullPackageBecomesVersionFolder()
 {
     const QString version = QStringLiteral("1.6.8.77");
@@ -512,37 +446,6 @@ void TestUpdateManager::fullPackageBecomesVersionFolder()
     QCOMPARE(number, QStringLiteral("77"));
     QCOMPARE(registered, version);
     QCOMPARE(manager->updateInfo().localVersion, version);
-}
-
-void TestUpdateManager::forcedUpdateDownloadsThroughDialogs()
-{
-    const QByteArray content("forced difference package");
-    const QByteArray md5 = servePackage(QStringLiteral("diff_1.6.9.0.zip"), content);
-    auto manager = checkedManager(updateReply(QStringLiteral("1.6.9.0"), 2, 0,
-        QString::fromLatin1(md5), { QStringLiteral("/packages/diff_1.6.9.0.zip") }));
-    QVERIFY(manager);
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_EXIST));
-
-    bool offerHadSkip = true;
-    int pageAfterDownload = -1;
-    whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
-        auto* skip = dialog->findChild<QWidget*>(QStringLiteral("skipButton"));
-        offerHadSkip = skip && skip->isVisible();
-        whenModalShown<UpdatingDialogEx>([&](UpdatingDialogEx* updating) {
-            if (QTest::qWaitFor(
-                    [&] { return manager->packageResult() != UpdateManager::PackageNone; },
-                    downloadTimeoutMs))
-                pageAfterDownload = currentPage(updating);
-            updating->reject();
-        });
-        emit dialog->update();
-    });
-    manager->updateEx();
-
-    QVERIFY(!offerHadSkip);
-    QCOMPARE(pageAfterDownload, int(UpdatingDialogEx::SuccessPage));
-    QCOMPARE(manager->packageResult(), int(UpdateManager::PackageReadied));
-    QCOMPARE(manager->state(), int(UpdateManager::STATE_READY));
 }
 
 void TestUpdateManager::forcedUpdateCancelEndsStartup()
