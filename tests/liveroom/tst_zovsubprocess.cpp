@@ -10,11 +10,8 @@
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QMetaMethod>
-#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QtTest>
 
 #include <cerrno>
@@ -144,12 +141,10 @@ private slots:
     // Starting again.
     void startReplacesUnconnectedLiveRoom();
     void startIgnoredWhileConnected();
-    void startAgainAfterExit();
 
     // Failures.
     void unwritableParameterFile();
     void missingProgram();
-    void uploadResultReleasesRequest();
 
 private:
     void watch(ZovSubProcess* subProcess);
@@ -613,25 +608,6 @@ void ZovSubProcessTest::startIgnoredWhileConnected()
     QVERIFY(m_events.isEmpty());
 }
 
-void ZovSubProcessTest::startAgainAfterExit()
-{
-    // The live room ends only after the launcher took its connection.
-    const QString exitNow = workPath(QStringLiteral("exit-now"));
-    start({ connectStep(), step(QStringLiteral("waitForFile"), exitNow),
-        step(QStringLiteral("exit"), 0) });
-    QVERIFY(waitForLog(kConnectedLine));
-    QVERIFY(writeFile(exitNow, QByteArray()));
-    QVERIFY(waitForEvent(QStringLiteral("visible:true")));
-
-    start({ connectStep(), step(QStringLiteral("click"), QStringLiteral("enter")) });
-
-    QVERIFY(waitForLog(kConnectedLine, 2));
-    QVERIFY(waitForEvent(QStringLiteral("visible:false")));
-    QCOMPARE(m_events,
-        (QStringList { QStringLiteral("visible:true"), QStringLiteral("reset"),
-            QStringLiteral("visible:false") }));
-}
-
 // "data.json" cannot be written: nothing starts, nothing is reported, and the next start
 // once the file can be written goes ahead.
 void ZovSubProcessTest::unwritableParameterFile()
@@ -666,32 +642,6 @@ void ZovSubProcessTest::missingProgram()
     QTest::qWait(200);
     QVERIFY(m_events.isEmpty());
     QVERIFY(QFile::exists(workPath(QStringLiteral("data.json"))));
-}
-
-// The upload reply slot is wired to no request here; whoever connects one gets the
-// request released with its reply.
-void ZovSubProcessTest::uploadResultReleasesRequest()
-{
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/upload").arg(closed.serverPort());
-    closed.close();
-
-    QPointer<NetworkHelper> request = new NetworkHelper(m_subProcess, QStringLiteral("upload"));
-    const QMetaObject* meta = m_subProcess->metaObject();
-    const QMetaMethod slot
-        = meta->method(meta->indexOfSlot("onUpLoadDataResult(bool,QJsonValue,QString)"));
-    QVERIFY(slot.isValid());
-    QVERIFY(connect(
-        request, QMetaMethod::fromSignal(&NetworkHelper::httpFinished), m_subProcess, slot));
-
-    request->post(deadUrl, "{}", true, 5000);
-
-    QTRY_VERIFY_WITH_TIMEOUT(request.isNull(), kWaitMs);
-    const QStringList failures
-        = logLinesAfter(QStringLiteral("ZovSubProcess::onUpLoadDataResult failed:"));
-    QCOMPARE(failures.size(), 1);
-    QVERIFY(!failures.first().isEmpty());
 }
 
 QTEST_MAIN(ZovSubProcessTest)
