@@ -33,13 +33,6 @@ HttpResult HttpExchange::postApi(const QString& path, const QByteArray& body) co
     return post(url, body);
 }
 
-HttpResult HttpExchange::postWeb(const QString& path, const QByteArray& body) const
-{
-    QUrl url = m_service.webBaseUrl();
-    url.setPath(path);
-    return post(url, body);
-}
-
 HttpResult HttpExchange::postForm(const QUrl& url, QHttpMultiPart& form) const
 {
     return send(url, [&form](QNetworkAccessManager& manager, QNetworkRequest request) {
@@ -53,7 +46,7 @@ HttpResult HttpExchange::send(const QUrl& url, const Issue& issue) const
 {
     QNetworkRequest request(url);
     request.setSslConfiguration(m_ssl);
-    request.setTransferTimeout(m_transferTimeoutMs);
+    request.setTransferTimeout(15000);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     for (const auto& [name, value] : m_headers)
         request.setRawHeader(name, value);

@@ -34,7 +34,6 @@ public:
 
     explicit HttpExchange(const LocalService& service, bool trustService = true);
 
-    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
     // Raw headers sent with every later request, after the JSON content type.
     void setHeaders(const Headers& headers) { m_headers = headers; }
 
@@ -42,8 +41,6 @@ public:
     HttpResult post(const QUrl& url, const QByteArray& body) const;
     // POSTs body to path on the service's HTTPS port.
     HttpResult postApi(const QString& path, const QByteArray& body) const;
-    // The same on the plain HTTP port of the pages.
-    HttpResult postWeb(const QString& path, const QByteArray& body) const;
     // POSTs a multipart form (its own content type replaces the JSON one).
     HttpResult postForm(const QUrl& url, QHttpMultiPart& form) const;
 
@@ -55,5 +52,4 @@ private:
     const LocalService& m_service;
     QSslConfiguration m_ssl;
     Headers m_headers;
-    int m_transferTimeoutMs = 15000;
 };

@@ -1,3 +1,6 @@
+#include "core/TrustStore.h"
+#include "tools/LogUploader.h"
+
 #include "LocalService.h"
 #include "TestEnvironment.h"
 
@@ -15,14 +18,8 @@
 
 namespace {
 
-const QString uploadPath = QStringLiteral("/olbusiness/api/log/upload");
 const QString logName = QStringLiteral("student_2026_12_04_13_05_20.txt");
 constexpr int uploaderTimeoutMs = 90000;
-
-// How the argument reaches the program.
-constexpr int wholeArgument = 0;
-constexpr int cutShortArgument = 1;
-constexpr int noArgument = 2;
 
 // A log as the client writes it, with the bytes a careless transfer would change:
 // Chinese text, CR LF, NUL and high bytes, and more than one network packet of it.
@@ -68,6 +65,7 @@ QString deadAddress()
 
 } // namespace
 
+// The upload program against the real local service, and its uploader's deadline.
 class QMUploaderTest : public QObject
 {
     Q_OBJECT
@@ -77,6 +75,8 @@ private slots:
     {
         QVERIFY(QFile::exists(QStringLiteral(ZOV_QMUPLOADER)));
         QVERIFY(m_service.start());
+        m_service.applyClientEnvironment();
+        zov::network::TrustStore::instance().reload();
         m_uploadConfig = fetchUploadConfig();
         QVERIFY(!m_uploadConfig.value("uploadToken").toString().isEmpty());
     }
@@ -99,7 +99,7 @@ private slots:
         fields.insert("note", "第二次");
         config.insert("fields", fields);
 
-        QCOMPARE(runUploader(compact(argument(config, logName, 4711))), 0);
+        QCOMPARE(runUploader({ compact(argument(config, logName, 4711)) }), 0);
 
         QCOMPARE(
             readFile(m_service.stateFolder() + QStringLiteral("/uploads/4711/") + logName), log);
@@ -110,7 +110,8 @@ private slots:
         QCOMPARE(upload.value("name").toString(), logName);
         fields.insert("attempt", "2");
         QCOMPARE(upload.value("fields").toObject(), fields);
-        const QJsonObject headers = m_service.lastRequest(uploadPath).value("headers").toObject();
+        const QJsonObject headers
+            = m_service.lastRequest("/olbusiness/api/log/upload").value("headers").toObject();
         QCOMPARE(headers.value("X-Upload-Token").toString(),
             m_uploadConfig.value("uploadToken").toString());
 
@@ -125,7 +126,7 @@ private slots:
     {
         QTest::addColumn<QJsonObject>("configChanges");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("form");
+        QTest::addColumn<bool>("withArgument");
         QTest::addColumn<bool>("trusted");
         QTest::addColumn<bool>("serviceFails");
         QTest::addColumn<int>("exitCode");
@@ -137,56 +138,40 @@ private slots:
         };
         // The service's own words reach the log, so a refusal can be understood later.
         QTest::newRow("wrong token")
-            << change("uploadToken", "0123456789abcdef") << logName << wholeArgument << true
-            << false << 3 << "HTTP 403.*the upload token is missing or wrong";
+            << change("uploadToken", "0123456789abcdef") << logName << true << true << false << 3
+            << "HTTP 403.*the upload token is missing or wrong";
         QTest::newRow("service fails")
-            << none << logName << wholeArgument << true << true << 3 << "HTTP 500";
-        QTest::newRow("untrusted certificate") << none << logName << wholeArgument << false << false
-                                               << 3 << "certificate is not trusted";
+            << none << logName << true << true << true << 3 << "HTTP 500";
+        QTest::newRow("untrusted certificate")
+            << none << logName << true << false << false << 3 << "certificate is not trusted";
         QTest::newRow("nothing listens")
-            << change("uploadUrl", deadAddress()) << logName << wholeArgument << true << false << 3
+            << change("uploadUrl", deadAddress()) << logName << true << true << false << 3
             << "failed before the service answered";
         QTest::newRow("missing file") << none << QStringLiteral("student_2026_12_03_08_00_00.txt")
-                                      << wholeArgument << true << false << 2 << "does not exist";
-        QTest::newRow("folder as file") << none << QStringLiteral("old") << wholeArgument << true
-                                        << false << 2 << "is not a regular file";
-        QTest::newRow("malformed argument")
-            << none << logName << cutShortArgument << true << false << 1 << "not JSON";
+                                      << true << true << false << 2 << "does not exist";
+        QTest::newRow("folder as file") << none << QStringLiteral("old") << true << true << false
+                                        << 2 << "is not a regular file";
         QTest::newRow("no argument")
-            << none << logName << noArgument << true << false << 1 << "exactly one argument";
-        QTest::newRow("no upload address") << change("uploadUrl", QJsonValue()) << logName
-                                           << wholeArgument << true << false << 1 << "no uploadUrl";
-        QTest::newRow("parent folder") << none << QStringLiteral("../setting.ini") << wholeArgument
-                                       << true << false << 1 << "not the name of a file";
+            << none << logName << false << true << false << 1 << "exactly one argument";
     }
 
     void failureEndsWithAReasonInItsLog()
     {
         QFETCH(QJsonObject, configChanges);
         QFETCH(QString, name);
-        QFETCH(int, form);
+        QFETCH(bool, withArgument);
         QFETCH(bool, trusted);
         QFETCH(bool, serviceFails);
         QFETCH(int, exitCode);
         QFETCH(QString, reason);
         QVERIFY(writeFile(logFolder() + logName, sampleLog()));
-        // What a log name leaving the log folder would reach.
-        QVERIFY(writeFile(logFolder() + QStringLiteral("../setting.ini"), "[Privacy]\n"));
         QVERIFY(QDir().mkpath(logFolder() + QStringLiteral("old")));
-
         QJsonObject config = m_uploadConfig;
-        for (auto it = configChanges.constBegin(); it != configChanges.constEnd(); ++it) {
-            if (it.value().isNull())
-                config.remove(it.key());
-            else
-                config.insert(it.key(), it.value());
-        }
+        for (auto it = configChanges.constBegin(); it != configChanges.constEnd(); ++it)
+            config.insert(it.key(), it.value());
         QStringList arguments;
-        const QString whole = compact(argument(config, name, 7));
-        if (form == wholeArgument)
-            arguments << whole;
-        else if (form == cutShortArgument)
-            arguments << whole.chopped(1);
+        if (withArgument)
+            arguments << compact(argument(config, name, 7));
         QProcessEnvironment environment = uploaderEnvironment();
         if (!trusted)
             environment.remove(QStringLiteral("ZOV_EXTRA_CA_FILE"));
@@ -200,6 +185,31 @@ private slots:
         const QString uploaderLog = uploaderLogText();
         QVERIFY2(uploaderLog.contains("[ERROR]"), qPrintable(uploaderLog));
         QVERIFY2(uploaderLog.contains(QRegularExpression(reason)), qPrintable(uploaderLog));
+    }
+
+    // The program allows a minute; here a short deadline against a service that answers late.
+    void lateServiceIsGivenUpAtTheDeadline()
+    {
+        QVERIFY(writeFile(logFolder() + logName, "Debug: one line\n"));
+        UploadArguments arguments;
+        QVERIFY(arguments.parse(compact(argument(m_uploadConfig, logName, 1))));
+        QVERIFY(m_service.injectFaults(1, QStringLiteral("slow"), 5000));
+        const int before = m_service.uploads().size();
+
+        LogUploader uploader;
+        QVERIFY(uploader.readFile(arguments));
+        QSignalSpy finished(&uploader, &LogUploader::finished);
+        uploader.start(1500);
+
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.first().at(0).toBool(), false);
+        const QString message = finished.first().at(1).toString();
+        QVERIFY2(message.contains(QStringLiteral("did not finish within 1.5 seconds")),
+            qPrintable(message));
+        // One answer only, also when the late reply would have come in after all.
+        QTest::qWait(500);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(m_service.uploads().size(), before);
     }
 
 private:
@@ -218,9 +228,9 @@ private:
         return environment;
     }
 
-    int runUploader(const QString& argument)
+    int runUploader(const QStringList& arguments)
     {
-        return runUploader(QStringList { argument }, uploaderEnvironment());
+        return runUploader(arguments, uploaderEnvironment());
     }
 
     int runUploader(const QStringList& arguments, const QProcessEnvironment& environment)

@@ -1,7 +1,9 @@
+#include "widgets/AboutDialog.h"
 #include "widgets/ActivationWatch.h"
 #include "widgets/CustomDialogBase.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -38,9 +40,8 @@ public:
 
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (event->type() == QEvent::MouseButtonPress)
             ++presses;
-        }
         return false;
     }
 
@@ -66,14 +67,6 @@ QPoint corner(int fromRight, int fromBottom)
     return screen.bottomRight() - QPoint(fromRight, fromBottom);
 }
 
-QWidget* showPlainWindow(const QPoint& topLeft)
-{
-    auto* window = new QWidget;
-    window->setGeometry(QRect(topLeft, QSize(200, 120)));
-    window->show();
-    return window;
-}
-
 } // namespace
 
 class CustomDialogBaseTest : public QObject
@@ -83,6 +76,7 @@ class CustomDialogBaseTest : public QObject
 private slots:
     void initTestCase();
     void closeButtonSetsResBeforeRejecting();
+    void aboutDialogShowsVersionAndFreesItself();
     void dragMovesTheWindowUntilRelease();
     void shakeRunsOnceAtATime();
     void clicksOnBlockedWindowsAreWatched_data();
@@ -91,7 +85,6 @@ private slots:
 
 void CustomDialogBaseTest::initTestCase()
 {
-    // The dialogs load their images relative to the program folder, like the installed program.
     QVERIFY(QDir::setCurrent(ZOV_SOURCE_DIR));
 }
 
@@ -108,6 +101,17 @@ void CustomDialogBaseTest::closeButtonSetsResBeforeRejecting()
     QCOMPARE(resWhenRejected, QVariant("onClose"));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(!dialog.isVisible());
+}
+
+void CustomDialogBaseTest::aboutDialogShowsVersionAndFreesItself()
+{
+    QPointer<AboutDialog> about = new AboutDialog(QStringLiteral("1.6.7.0"));
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QCOMPARE(about->findChild<QLabel*>("versionLabel")->text(), QStringLiteral("版本号 1.6.7.0"));
+    // Shown without a parent, it must free itself.
+    QTest::mouseClick(about->findChild<QPushButton*>("closeBtn"), Qt::LeftButton);
+    QTRY_VERIFY(about.isNull());
 }
 
 void CustomDialogBaseTest::dragMovesTheWindowUntilRelease()
@@ -190,18 +194,22 @@ void CustomDialogBaseTest::clicksOnBlockedWindowsAreWatched()
         QSKIP("needs an X11 display and xdotool");
     }
 
-    QScopedPointer<QWidget> main(showPlainWindow(corner(210, 130)));
-    QScopedPointer<QWidget> other(showPlainWindow(corner(420, 130)));
-    CountingDialog dialog(dialogHasParent ? main.data() : nullptr);
+    QWidget main;
+    QWidget other;
+    main.setGeometry(QRect(corner(210, 130), QSize(200, 120)));
+    other.setGeometry(QRect(corner(420, 130), QSize(200, 120)));
+    main.show();
+    other.show();
+    CountingDialog dialog(dialogHasParent ? &main : nullptr);
     dialog.setWindowModality(Qt::WindowModality(modality));
     dialog.move(corner(420, 330));
     dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(main.data()));
-    QVERIFY(QTest::qWaitForWindowExposed(other.data()));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
-    QWidget* clicked = target == QLatin1String("main") ? main.data()
-        : target == QLatin1String("other")             ? other.data()
+    QWidget* clicked = target == QLatin1String("main") ? &main
+        : target == QLatin1String("other")             ? &other
                                                        : static_cast<QWidget*>(&dialog);
     auto* presses = new PressCounter(clicked);
     ActivationWatch::shared().reset();
