@@ -32,4 +32,33 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No display: running on Xvfb $DISPLAY (take a screenshot with: import -display $DISPLAY -window root shot.png)"
 fi
 allow_webengine_as_root
-"$STAGE_DIR/$VERSION/zovwx1v1_Student"
+
+# With ZOV_DEMO_UPDATE=force|optional|silent the service announces version 1.6.8.0, a
+# full package built from the staged program. The update rewrites its installation, so
+# the demo then runs from a fresh copy of the stage instead of the stage itself.
+install_dir=$STAGE_DIR
+if [ -n "${ZOV_DEMO_UPDATE:-}" ]; then
+  case $ZOV_DEMO_UPDATE in
+    force) update_type=2 ;;
+    optional) update_type=1 ;;
+    silent) update_type=0 ;;
+    *) echo "ZOV_DEMO_UPDATE must be force, optional or silent" >&2; exit 1 ;;
+  esac
+  new_version=1.6.8.0
+  install_dir=$BUILD_DIR/demo-install
+  rm -rf "$install_dir"
+  cp -a "$STAGE_DIR" "$install_dir"
+  package_source=$(mktemp -d)
+  cp -a "$STAGE_DIR/$VERSION" "$package_source/$new_version"
+  mkdir -p "$state_dir/packages"
+  package=$state_dir/packages/zov_$new_version.zip
+  rm -f "$package"
+  (cd "$package_source" && 7za a -tzip -mx1 -bd "$package" "$new_version" >/dev/null)
+  rm -rf "$package_source"
+  md5=$(md5sum "$package" | cut -d' ' -f1)
+  curl -sf --cacert "$ZOV_EXTRA_CA_FILE" -H 'Content-Type: application/json' \
+    -d "{\"scenario\":\"update\",\"version\":\"$new_version\",\"updateType\":$update_type,\"packType\":1,\"md5\":\"$md5\",\"updateMsg\":\"1. 回放支持倍速播放\\n2. 修复上课时偶发的卡顿\",\"urls\":[\"/packages/zov_$new_version.zip?slow=1\"]}" \
+    "$api_url/control/version" >/dev/null
+  echo "Announcing a $ZOV_DEMO_UPDATE update to $new_version; the demo installation is $install_dir"
+fi
+"$install_dir/$VERSION/zovwx1v1_Student"
