@@ -61,4 +61,11 @@ if [ -n "${ZOV_DEMO_UPDATE:-}" ]; then
     "$api_url/control/version" >/dev/null
   echo "Announcing a $ZOV_DEMO_UPDATE update to $new_version; the demo installation is $install_dir"
 fi
-"$install_dir/$VERSION/zovwx1v1_Student"
+status=0
+"$install_dir/$VERSION/zovwx1v1_Student" || status=$?
+# After "立即重启" the new version runs detached from this script, from its own folder;
+# the service has to stay up for it until it ends too.
+while pgrep -f "^$install_dir/[^/]*/zovwx1v1_Student" >/dev/null; do
+  sleep 1
+done
+exit "$status"
