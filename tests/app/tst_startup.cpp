@@ -5,25 +5,12 @@
 #include "XdoTool.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
 namespace {
 
 constexpr int kStartTimeoutMs = 60000;
-
-bool waitForLog(const TestEnvironment& env, const QByteArray& text, int timeoutMs = kStartTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (env.runLogText().contains(text))
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
-}
 
 QByteArray trackText(const TestEnvironment& env)
 {
@@ -66,7 +53,7 @@ private slots:
     void startsIntoTheMainWindowAndLogsEachStep()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         const QByteArray log = m_env->runLogText();
         for (const char* line : { "Create log path:", "[Application][requestInfo] https://",
                  "onGetConfigResult", "[QM] Application::update ==> start", "STATE_NO_EXIST",
@@ -81,7 +68,7 @@ private slots:
     void secondInstanceShowsItsBoxAndExitsWithTwo()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
 
         StagedProgram second;
         second.start(clientEnvironment());
@@ -116,7 +103,7 @@ private slots:
             QVERIFY(m_xdo.pressKey(box, QStringLiteral("Return")));
             QTRY_VERIFY_WITH_TIMEOUT(!m_xdo.visibleWindows(m_program->pid()).contains(box), 10000);
         }
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         QCOMPARE(m_env->runLogText().count("[Application][requestInfo]"), 3);
     }
 
@@ -138,7 +125,7 @@ private slots:
         for (const char* folder : { "1.6.6.9", "1.5.0.0", "1.6.7.1", "1.6.7", "Tools" })
             QVERIFY(launcher.mkpath(QString::fromLatin1(folder) + QStringLiteral("/res")));
         startProgram();
-        QVERIFY(waitForLog(*m_env, "[QM] clear old version files <-- end"));
+        QVERIFY(m_env->waitForRunLog("[QM] clear old version files <-- end", kStartTimeoutMs));
         QVERIFY(!launcher.exists(QStringLiteral("1.6.6.9")));
         QVERIFY(!launcher.exists(QStringLiteral("1.5.0.0")));
         for (const char* folder : { "1.6.7.1", "1.6.7", "Tools", "1.6.7.0" })
@@ -148,7 +135,7 @@ private slots:
     void clickOnNamedButtonIsTrackedOnce()
     {
         startProgram();
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         const QString window = m_xdo.waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
         QVERIFY(!window.isEmpty());
         // The about button sits third from the right in the 48-pixel title bar.
@@ -167,7 +154,7 @@ private slots:
         QVERIFY(!m_env->runLogText().contains("strUrl"));
         // "同意" is the left one of the two buttons at the bottom of the notice.
         QVERIFY(m_xdo.click(notice, 92, 465));
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         QVERIFY(m_env->runLogText().contains("?isagree=true&version=1.6.7.0"));
         QVERIFY(!QFile::exists(m_env->agreementMarker()));
     }

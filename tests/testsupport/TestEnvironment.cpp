@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QTest>
 
 namespace {
 
@@ -61,6 +62,11 @@ QByteArray TestEnvironment::runLogText() const
         return QByteArray();
     QFile file(logs.filePath(files.last()));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestEnvironment::waitForRunLog(const QByteArray& text, int timeoutMs) const
+{
+    return QTest::qWaitFor([&] { return runLogText().contains(text); }, timeoutMs);
 }
 
 void TestEnvironment::apply() const

@@ -27,6 +27,8 @@ public:
     bool writeAgreementMarker() const;
     // The text of the newest program log in the data folder; empty while there is none.
     QByteArray runLogText() const;
+    // Waits, serving events, until the newest program log holds text; false on timeout.
+    bool waitForRunLog(const QByteArray& text, int timeoutMs) const;
 
     void apply() const;
     QProcessEnvironment environment() const;

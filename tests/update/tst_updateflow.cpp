@@ -7,7 +7,6 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -28,18 +27,6 @@ const QPoint kOfferUpdateAlone(250, 335);
 const QPoint kOfferLater(295, 335);
 const QPoint kUpdatingRestart(240, 308);
 const QPoint kUpdatingCancel(320, 338);
-
-bool waitForLog(const TestEnvironment& env, const QByteArray& text, int timeoutMs = kStartTimeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (env.runLogText().contains(text))
-            return true;
-        QTest::qWait(100);
-    }
-    return false;
-}
 
 QByteArray fileMd5(const QString& path)
 {
@@ -153,7 +140,7 @@ private slots:
         QCOMPARE(m_program->exitCode(), 3);
 
         // The new version starts from its own folder and clears the old one away.
-        QVERIFY(waitForLog(*m_env, "[QM] clear old version files <-- end"));
+        QVERIFY(m_env->waitForRunLog("[QM] clear old version files <-- end", kStartTimeoutMs));
         QVERIFY(!processesRunning(newProgramPath()).isEmpty());
         const QByteArray log = m_env->runLogText();
         QVERIFY(log.contains("local version  " + kNewVersion.toLatin1()));
@@ -209,7 +196,7 @@ private slots:
         const QString offer = waitForWindow(QStringLiteral("发现更新"));
         QVERIFY(!offer.isEmpty());
         QVERIFY(m_xdo.click(offer, kOfferLater.x(), kOfferLater.y()));
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         QSettings settings(
             m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
         QCOMPARE(settings.value(QStringLiteral("update/StartupTs")).toString(),
@@ -220,7 +207,7 @@ private slots:
         // A new log file needs a new second in its name.
         QTest::qWait(1100);
         startProgram();
-        QVERIFY(waitForLog(*m_env, "strUrl"));
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         QVERIFY(m_env->runLogText().contains("[QM] Ignore the Version"));
     }
 
