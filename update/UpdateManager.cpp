@@ -510,10 +510,20 @@ void UpdateManager::failDownload(int state, const QString& title)
     if (m_updatingDialog)
         m_updatingDialog->setFailedWidget(title);
     destroyDownloader();
-    m_newVersionUpdateType = -1;
+    forgetAnnouncedType();
     m_compareResult = -1;
     m_packageResult = PackageFailed;
     m_state = state;
+}
+
+// A silent update stays announced after its download has ended, so that the student's
+// next check hears how it went ("升级成功,请重新启动" or "升级失败,请重新启动") instead of
+// a check against the readied version, which would wrongly call the running program
+// the latest.
+void UpdateManager::forgetAnnouncedType()
+{
+    if (m_info.updateType != 0)
+        m_newVersionUpdateType = -1;
 }
 
 void UpdateManager::onDownloadFinished(int code, QString errMsg)
@@ -541,7 +551,7 @@ void UpdateManager::onDownloadFinished(int code, QString errMsg)
         m_updatingDialog->setSuccessWidget();
     }
     m_state = STATE_NO_EXIST;
-    m_newVersionUpdateType = -1;
+    forgetAnnouncedType();
     m_compareResult = -1;
     m_packageResult = PackageReadied;
     destroyDownloader();

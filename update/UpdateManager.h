@@ -113,6 +113,7 @@ private:
     void handOverRecord();
     bool installFullPackage();
     void failDownload(int state, const QString& title);
+    void forgetAnnouncedType();
     void destroyDownloader();
     void closeCheckingDialog();
     void closeSender();

@@ -369,9 +369,12 @@ void TestUpdateManager::silentUpdateReadiesPackageOnRecheck()
     QCOMPARE(package.readAll(), content);
     QCOMPARE(setting(QStringLiteral("NewTraitVer")), QStringLiteral("1.6.8.0"));
 
-    // Later re-checks compare against the readied version: nothing newer.
+    // Later re-checks compare against the readied version: nothing newer. The silent
+    // update stays announced, so the window's check reports the readied package.
     QVERIFY(QTest::qWaitFor([&] { return manager.compareResult() == 0; }, replyTimeoutMs));
     QVERIFY(!manager.hasDownloader());
+    QCOMPARE(manager.newVersionUpdateType(), 0);
+    QCOMPARE(manager.packageResult(), int(UpdateManager::PackageReadied));
     QCOMPARE(m_service.lastRequest(versionPath)
                  .value(QStringLiteral("headers"))
                  .toObject()
