@@ -11,6 +11,7 @@
 #include "devicedetect/HardwareResultView.h"
 #include "replay/ReplayDataDownLoader.h"
 #include "update/CheckingDialog.h"
+#include "update/UpdateManager.h"
 #include "web/CourseListTitle.h"
 #include "web/HybirdPluginManager.h"
 #include "web/NoticeLabel.h"
@@ -538,6 +539,40 @@ private slots:
         QCOMPARE(QFileInfo(second.localPath).absolutePath() + QLatin1Char('/'), folder);
         QVERIFY2(name.match(QFileInfo(second.localPath).fileName()).hasMatch(),
             qPrintable(second.localPath));
+    }
+
+    // Leaves the program's update manager with a readied package, so it runs late.
+    void silentUpdateIsReportedAsANotice()
+    {
+        QFile package(m_service.packagesFolder() + QStringLiteral("/diff_silent.zip"));
+        QVERIFY(package.open(QIODevice::WriteOnly));
+        package.write(QByteArray(1 << 20, 's'));
+        package.close();
+        const QString md5 = QString::fromLatin1(
+            QCryptographicHash::hash(fileBytes(package.fileName()), QCryptographicHash::Md5)
+                .toHex());
+        QVERIFY(
+            m_service.setVersionReply({ { QStringLiteral("scenario"), QStringLiteral("update") },
+                { QStringLiteral("version"), QStringLiteral("9.9.9.9") },
+                { QStringLiteral("updateType"), 0 }, { QStringLiteral("packType"), 0 },
+                { QStringLiteral("md5"), md5 },
+                { QStringLiteral("urls"),
+                    QJsonArray { m_service.packageUrl(QStringLiteral("diff_silent.zip"), true)
+                                     .toString() } } }));
+        auto* notice = m_window->findChild<NoticeLabel*>();
+        QVERIFY(notice);
+
+        UpdateManager* updates = UpdateManager::instance();
+        updates->checkout(UpdateManager::TriggerRecheck);
+        QTRY_VERIFY_WITH_TIMEOUT(updates->hasDownloader(), 15000);
+        m_window->onCheckUpdate();
+        QCOMPARE(notice->text(), QStringLiteral("自动升级中"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            updates->packageResult(), int(UpdateManager::PackageReadied), 30000);
+        m_window->onCheckUpdate();
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->text(), QStringLiteral("升级成功,请重新启动"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // Runs last: a confirmed close quits the application.
