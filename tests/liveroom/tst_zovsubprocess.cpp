@@ -1,4 +1,5 @@
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "app/Context.h"
 #include "core/NetworkHelper.h"
 #include "liveroom/ZovSubProcess.h"
@@ -20,6 +21,9 @@
 
 using zov::network::NetworkHelper;
 
+using testfiles::readFile;
+using testfiles::writeFile;
+
 namespace {
 
 constexpr int kWaitMs = 30000;
@@ -40,18 +44,6 @@ void captureMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 QString compact(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 bool processGone(qint64 pid)

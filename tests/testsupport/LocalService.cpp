@@ -1,5 +1,7 @@
 #include "LocalService.h"
 
+#include "TestFiles.h"
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -191,6 +193,13 @@ bool LocalService::setVersionReply(const QJsonObject& answer)
 QString LocalService::packagesFolder() const
 {
     return m_state.path() + QStringLiteral("/packages");
+}
+
+QByteArray LocalService::servePackage(const QString& name, const QByteArray& content) const
+{
+    if (!testfiles::writeFile(packagesFolder() + QLatin1Char('/') + name, content))
+        return {};
+    return testfiles::md5Hex(content);
 }
 
 QUrl LocalService::packageUrl(const QString& name, bool slow) const

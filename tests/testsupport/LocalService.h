@@ -66,6 +66,9 @@ public:
     // Files put here are served at packageUrl(name), with byte ranges; the name "broken"
     // always answers HTTP 500.
     QString packagesFolder() const;
+    // Puts content into packagesFolder() as name; its MD5 in lower-case hexadecimal, or
+    // empty when the file could not be written.
+    QByteArray servePackage(const QString& name, const QByteArray& content) const;
     // slow: the file comes in 64 KiB chunks 100 ms apart.
     QUrl packageUrl(const QString& name, bool slow = false) const;
 

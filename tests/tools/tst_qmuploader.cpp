@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "core/TrustStore.h"
 #include "tools/LogUploader.h"
 
@@ -15,6 +16,9 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QtTest>
+
+using testfiles::readFile;
+using testfiles::writeFile;
 
 namespace {
 
@@ -35,18 +39,6 @@ QByteArray sampleLog()
     }
     log += QByteArray(16, '\0');
     return log;
-}
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString compact(const QJsonObject& object)

@@ -1,9 +1,9 @@
 #include "LocalService.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include "update/UpdateBase.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -12,27 +12,13 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+using testfiles::md5Hex;
+using testfiles::readFile;
+using testfiles::writeFile;
+
 namespace {
 
 constexpr int downloadTimeoutMs = 60000;
-
-QByteArray md5Of(const QByteArray& content)
-{
-    return QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex();
-}
-
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Every entry below folder (links not followed), relative to it, sorted.
 QStringList entriesIn(const QString& folder)
@@ -117,7 +103,6 @@ private slots:
     void removeFileOrDir();
 
 private:
-    QByteArray servePackage(const QString& name, const QByteArray& content);
     // Runs one attempt to its end; the finish code, or -2 when none came.
     int download(const UpdateInfo& info, QString* errMsg = nullptr, QString* path = nullptr,
         QList<float>* progress = nullptr);
@@ -141,12 +126,6 @@ void TestUpdateBase::init()
 {
     UpdateBase::resetServerIndex();
     QDir(setupFolder()).removeRecursively();
-}
-
-QByteArray TestUpdateBase::servePackage(const QString& name, const QByteArray& content)
-{
-    writeFile(m_service.packagesFolder() + QLatin1Char('/') + name, content);
-    return md5Of(content);
 }
 
 int TestUpdateBase::download(
@@ -213,7 +192,8 @@ void TestUpdateBase::verifiesByPackageType()
     QFETCH(int, code);
 
     const QByteArray content = QByteArray("package ") + QTest::currentDataTag();
-    QString md5 = QString::fromLatin1(servePackage(QStringLiteral("1.6.8.0.zip"), content));
+    QString md5
+        = QString::fromLatin1(m_service.servePackage(QStringLiteral("1.6.8.0.zip"), content));
     if (upperCase)
         md5 = md5.toUpper();
     UpdateInfo info;
@@ -238,7 +218,7 @@ void TestUpdateBase::serverIndexMovesOnAndWraps()
     const QByteArray content(200 * 1024, 'p');
     UpdateInfo info;
     info.packType = QStringLiteral("1");
-    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("good.zip"), content));
+    info.fullMd5 = QString::fromLatin1(m_service.servePackage(QStringLiteral("good.zip"), content));
     info.urls = QStringList { m_service.packageUrl(QStringLiteral("broken")).toString(),
         m_service.packageUrl(QStringLiteral("good.zip")).toString() };
     const QString brokenFile = setupFolder() + QStringLiteral("/broken");
@@ -253,7 +233,7 @@ void TestUpdateBase::serverIndexMovesOnAndWraps()
     QCOMPARE(path, goodFile);
     QCOMPARE(UpdateBase::serverIndex(), 1);
 
-    info.fullMd5 = QString::fromLatin1(md5Of("something else"));
+    info.fullMd5 = QString::fromLatin1(md5Hex("something else"));
     QCOMPARE(download(info, nullptr, &path), -1);
     QCOMPARE(path, goodFile);
     QCOMPARE(UpdateBase::serverIndex(), 2);
@@ -281,7 +261,8 @@ void TestUpdateBase::stalePackageIsDownloadedAfresh()
     const QByteArray content(100 * 1024, 'n');
     UpdateInfo info;
     info.packType = QStringLiteral("1");
-    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("stale.zip"), content));
+    info.fullMd5
+        = QString::fromLatin1(m_service.servePackage(QStringLiteral("stale.zip"), content));
     info.urls = QStringList { m_service.packageUrl(QStringLiteral("stale.zip")).toString() };
     QVERIFY(writeFile(setupFolder() + QStringLiteral("/stale.zip"), QByteArray(300 * 1024, 's')));
 
@@ -302,7 +283,7 @@ void TestUpdateBase::progressIsAFraction()
     const QByteArray content(3 * 1024 * 1024, 'w');
     UpdateInfo info;
     info.packType = QStringLiteral("1");
-    info.fullMd5 = QString::fromLatin1(servePackage(QStringLiteral("slow.zip"), content));
+    info.fullMd5 = QString::fromLatin1(m_service.servePackage(QStringLiteral("slow.zip"), content));
     info.urls = QStringList { m_service.packageUrl(QStringLiteral("slow.zip"), true).toString() };
 
     QList<float> progress;

@@ -2,9 +2,9 @@
 #include "PrivateDisplay.h"
 #include "StagedProgram.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 #include "XdoTool.h"
 
-#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -27,16 +27,6 @@ const QPoint kOfferUpdateAlone(250, 335);
 const QPoint kOfferLater(295, 335);
 const QPoint kUpdatingRestart(240, 308);
 const QPoint kUpdatingCancel(320, 338);
-
-QByteArray fileMd5(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    hash.addData(&file);
-    return hash.result().toHex();
-}
 
 QJsonObject updateReply(int updateType, const QByteArray& md5, const QString& url)
 {
@@ -126,7 +116,8 @@ private slots:
         const QString package = m_service.packagesFolder() + QStringLiteral("/zov_1.6.8.0.zip");
         QVERIFY(m_program->buildFullPackage(kNewVersion, package));
         QVERIFY(m_service.setVersionReply(
-            updateReply(2, fileMd5(package), QStringLiteral("/packages/zov_1.6.8.0.zip"))));
+            updateReply(2, testfiles::md5Hex(testfiles::readFile(package)),
+                QStringLiteral("/packages/zov_1.6.8.0.zip"))));
         startProgram();
 
         const QString offer = waitForWindow(QStringLiteral("发现更新"));
@@ -168,11 +159,10 @@ private slots:
 
     void forcedUpdateDismissedDuringDownloadEndsTheProgram()
     {
-        QFile package(m_service.packagesFolder() + QStringLiteral("/zov_large_1.6.8.0.zip"));
-        QVERIFY(package.open(QIODevice::WriteOnly));
-        package.write(QByteArray(8 << 20, 'z'));
-        package.close();
-        QVERIFY(m_service.setVersionReply(updateReply(2, fileMd5(package.fileName()),
+        const QByteArray md5 = m_service.servePackage(
+            QStringLiteral("zov_large_1.6.8.0.zip"), QByteArray(8 << 20, 'z'));
+        QVERIFY(!md5.isEmpty());
+        QVERIFY(m_service.setVersionReply(updateReply(2, md5,
             m_service.packageUrl(QStringLiteral("zov_large_1.6.8.0.zip"), true).toString())));
         startProgram();
 

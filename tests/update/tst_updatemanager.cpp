@@ -1,6 +1,7 @@
 #include "LocalService.h"
 #include "ModalWatcher.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include "app/Settings.h"
 #include "core/TrustStore.h"
@@ -11,7 +12,6 @@
 #include "update/UpdateOpDialog.h"
 #include "update/UpdatingDialogEx.h"
 
-#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -105,7 +105,6 @@ private slots:
 private:
     // A manager as a new run of the program has it, after a check of the given type.
     std::unique_ptr<UpdateManager> checkedManager(const QJsonObject& reply, int type = 0);
-    QByteArray servePackage(const QString& name, const QByteArray& content);
 
     TestEnvironment m_env;
     LocalService m_service;
@@ -142,14 +141,6 @@ std::unique_ptr<UpdateManager> TestUpdateManager::checkedManager(const QJsonObje
         },
         replyTimeoutMs);
     return answered ? std::move(manager) : nullptr;
-}
-
-QByteArray TestUpdateManager::servePackage(const QString& name, const QByteArray& content)
-{
-    QFile file(m_service.packagesFolder() + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        return {};
-    return QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex();
 }
 
 void TestUpdateManager::versionComparison_data()
@@ -344,7 +335,7 @@ void TestUpdateManager::optionalOfferSkip()
 void TestUpdateManager::silentUpdateReadiesPackageOnRecheck()
 {
     const QByteArray content("difference package content");
-    const QByteArray md5 = servePackage(QStringLiteral("diff_1.6.8.0.zip"), content);
+    const QByteArray md5 = m_service.servePackage(QStringLiteral("diff_1.6.8.0.zip"), content);
     QVERIFY(!md5.isEmpty());
     QuickRecheckManager manager;
     QVERIFY(m_service.setVersionReply(updateReply(QStringLiteral("1.6.8.0"), 0, 0,
@@ -385,7 +376,7 @@ void TestUpdateManager::silentUpdateReadiesPackageOnRecheck()
 
 void TestUpdateManager::recheckDownloadFailure()
 {
-    servePackage(QStringLiteral("diff_bad.zip"), "some bytes");
+    m_service.servePackage(QStringLiteral("diff_bad.zip"), "some bytes");
     auto manager = checkedManager(updateReply(QStringLiteral("1.6.8.0"), 1, 0,
                                       QStringLiteral("00000000000000000000000000000000"),
                                       { QStringLiteral("/packages/diff_bad.zip") }),
@@ -417,9 +408,8 @@ void TestUpdateManager::fullPackageBecomesVersionFolder()
                  { QStringLiteral("a"), QStringLiteral("-tzip"), zipPath,
                      source.path() + QLatin1Char('/') + version }),
         0);
-    QFile zip(zipPath);
-    QVERIFY(zip.open(QIODevice::ReadOnly));
-    const QByteArray md5 = servePackage(QStringLiteral("full_1.6.8.77.zip"), zip.readAll());
+    const QByteArray md5
+        = m_service.servePackage(QStringLiteral("full_1.6.8.77.zip"), testfiles::readFile(zipPath));
 
     auto manager = checkedManager(updateReply(version, 0, 1, QString::fromLatin1(md5),
                                       { QStringLiteral("/packages/full_1.6.8.77.zip") }),
@@ -459,7 +449,7 @@ void TestUpdateManager::forcedUpdateCancelEndsStartup()
         = checkedManager(updateReply(QStringLiteral("1.6.9.0"), 2, 0, QStringLiteral("0123"),
             { m_service.packageUrl(QStringLiteral("slow.zip"), true).toString() }));
     QVERIFY(manager);
-    servePackage(QStringLiteral("slow.zip"), QByteArray(4 << 20, 'x'));
+    m_service.servePackage(QStringLiteral("slow.zip"), QByteArray(4 << 20, 'x'));
     writeConfigIni(QStringLiteral("version"), QStringLiteral("ver"), QStringLiteral("1.6.9.0"));
 
     whenModalShown<UpdateOpDialog>([&](UpdateOpDialog* dialog) {
@@ -483,7 +473,8 @@ void TestUpdateManager::forcedUpdateCancelEndsStartup()
 // from one that serves a file that is no archive.
 void TestUpdateManager::failurePagesAndRetryWithNextUrl()
 {
-    const QByteArray md5 = servePackage(QStringLiteral("notzip_1.6.9.0.zip"), "not an archive");
+    const QByteArray md5
+        = m_service.servePackage(QStringLiteral("notzip_1.6.9.0.zip"), "not an archive");
     QVERIFY(m_service.setVersionReply(updateReply(QStringLiteral("1.6.9.0"), 2, 1,
         QString::fromLatin1(md5),
         { QStringLiteral("/packages/broken"), QStringLiteral("/packages/notzip_1.6.9.0.zip") })));

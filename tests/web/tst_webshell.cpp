@@ -2,6 +2,7 @@
 #include "ModalWatcher.h"
 #include "PageProbe.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include "app/Context.h"
 #include "app/PrivacyDialog.h"
@@ -21,7 +22,6 @@
 #include "widgets/MessageBoxW.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -39,13 +39,10 @@
 #include <QTest>
 #include <QWebEngineView>
 
-namespace {
+using testfiles::md5Hex;
+using testfiles::readFile;
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 QJsonObject jsonObject(const QVariant& text)
 {
@@ -287,8 +284,8 @@ private slots:
         m_probe->evaluate(QStringLiteral("document.getElementById('pdf-link').click()"));
         QTRY_VERIFY_WITH_TIMEOUT(accept.answered(), 15000);
         const QByteArray served
-            = fileBytes(QStringLiteral(ZOV_SERVICE_WWW_DIR "/pages/test/sample.pdf"));
-        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(target), served, 15000);
+            = readFile(QStringLiteral(ZOV_SERVICE_WWW_DIR "/pages/test/sample.pdf"));
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(target), served, 15000);
         QCOMPARE(QDir(m_env.temp()).entryList({ QStringLiteral("*.pdf") }).size(), 1);
     }
 
@@ -392,7 +389,7 @@ private slots:
         qunsetenv("ZOV_LIVEROOM_SCRIPT");
 
         const QJsonObject parameters
-            = QJsonDocument::fromJson(fileBytes(m_env.temp() + QStringLiteral("/data.json")))
+            = QJsonDocument::fromJson(readFile(m_env.temp() + QStringLiteral("/data.json")))
                   .object();
         const int planId = parameters.value("planId").toInt();
         QVERIFY(planId > 0);
@@ -466,7 +463,7 @@ private slots:
             QStringLiteral("[{\"callbackId\":\"print_finished\",\"complete\":true,\"data\":\"\","
                            "\"errorMessage\":\"\",\"status\":true}]"));
         if (accept)
-            QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+            QVERIFY(readFile(pdf).startsWith("%PDF"));
         else
             QVERIFY(!QFile::exists(pdf));
     }
@@ -497,7 +494,7 @@ private slots:
 
         const QString uploaded = m_service.stateFolder()
             + QStringLiteral("/uploads/4321/student_2026_12_06_10_00_00.txt");
-        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(uploaded), logBytes, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(uploaded), logBytes, 30000);
 
         const QJsonObject request
             = m_service.lastRequest(QStringLiteral("/olbusiness/api/log/uploadConfig"));
@@ -518,10 +515,8 @@ private slots:
             const QString path = QStringLiteral("/replaydata/") + QLatin1String(name);
             replayData.append(QJsonObject { { QStringLiteral("url"), pageUrl(path) },
                 { QStringLiteral("md5"),
-                    QString::fromLatin1(QCryptographicHash::hash(
-                        fileBytes(QStringLiteral(ZOV_SERVICE_WWW_DIR) + path),
-                        QCryptographicHash::Md5)
-                                            .toHex()) } });
+                    QString::fromLatin1(
+                        md5Hex(readFile(QStringLiteral(ZOV_SERVICE_WWW_DIR) + path))) } });
         }
         m_window->downloaderReplayData(replayData);
         QPointer<ReplayDataDownLoader> first = m_window->replayDataDownloader();
@@ -544,13 +539,8 @@ private slots:
     // Leaves the program's update manager with a readied package, so it runs late.
     void silentUpdateIsReportedAsANotice()
     {
-        QFile package(m_service.packagesFolder() + QStringLiteral("/diff_silent.zip"));
-        QVERIFY(package.open(QIODevice::WriteOnly));
-        package.write(QByteArray(1 << 20, 's'));
-        package.close();
         const QString md5 = QString::fromLatin1(
-            QCryptographicHash::hash(fileBytes(package.fileName()), QCryptographicHash::Md5)
-                .toHex());
+            m_service.servePackage(QStringLiteral("diff_silent.zip"), QByteArray(1 << 20, 's')));
         QVERIFY(
             m_service.setVersionReply({ { QStringLiteral("scenario"), QStringLiteral("update") },
                 { QStringLiteral("version"), QStringLiteral("9.9.9.9") },
