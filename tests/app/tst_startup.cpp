@@ -162,10 +162,7 @@ private slots:
 private:
     QProcessEnvironment clientEnvironment() const
     {
-        QProcessEnvironment env = m_env->environment();
-        m_service.applyClientEnvironment(env);
-        env.insert(QStringLiteral("DISPLAY"), m_display.name());
-        return env;
+        return StagedProgram::clientEnvironment(*m_env, m_service, m_display.name());
     }
 
     void startProgram() { m_program->start(clientEnvironment()); }

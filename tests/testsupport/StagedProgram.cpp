@@ -1,5 +1,8 @@
 #include "StagedProgram.h"
 
+#include "LocalService.h"
+#include "TestEnvironment.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -66,6 +69,15 @@ bool StagedProgram::buildFullPackage(const QString& newVersion, const QString& z
             QStringLiteral("-bd"), zipPath, newVersion });
     return archiver.waitForFinished(120000) && archiver.exitStatus() == QProcess::NormalExit
         && archiver.exitCode() == 0;
+}
+
+QProcessEnvironment StagedProgram::clientEnvironment(
+    const TestEnvironment& env, const LocalService& service, const QString& display)
+{
+    QProcessEnvironment environment = env.environment();
+    service.applyClientEnvironment(environment);
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    return environment;
 }
 
 void StagedProgram::start(const QProcessEnvironment& environment, const QStringList& arguments)

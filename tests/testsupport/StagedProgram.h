@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class LocalService;
+class TestEnvironment;
+
 // A private copy of the staged installation (config.ini beside the version folder)
 // and a run of the program in it.
 class StagedProgram
@@ -21,6 +24,10 @@ public:
     bool buildFullPackage(const QString& newVersion, const QString& zipPath) const;
 
     void start(const QProcessEnvironment& environment, const QStringList& arguments = {});
+    // The environment a student's run gets: env's private folders, the service's host
+    // and trusted CA, and the X display to show its windows on.
+    static QProcessEnvironment clientEnvironment(
+        const TestEnvironment& env, const LocalService& service, const QString& display);
     QProcess& process() { return m_process; }
     qint64 pid() const { return m_process.processId(); }
     // Waits for the program to end by itself; false on timeout.

@@ -215,10 +215,7 @@ private:
 
     void startProgram()
     {
-        QProcessEnvironment env = m_env->environment();
-        m_service.applyClientEnvironment(env);
-        env.insert(QStringLiteral("DISPLAY"), m_display.name());
-        m_program->start(env);
+        m_program->start(StagedProgram::clientEnvironment(*m_env, m_service, m_display.name()));
     }
 
     PrivateDisplay m_display;
