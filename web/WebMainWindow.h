@@ -31,7 +31,6 @@ public:
     // Starts downloading the whiteboard data files of the replay being opened, in a
     // fresh folder stamp; a download still running for an earlier replay is dropped.
     void downloaderReplayData(const QJsonArray& replayData);
-    ReplayDataDownLoader* replayDataDownloader() const { return m_replayDataDownloader; }
 
 signals:
     void sigPrint();

@@ -519,13 +519,13 @@ private slots:
                         md5Hex(readFile(QStringLiteral(ZOV_SERVICE_WWW_DIR) + path))) } });
         }
         m_window->downloaderReplayData(replayData);
-        QPointer<ReplayDataDownLoader> first = m_window->replayDataDownloader();
+        QPointer<ReplayDataDownLoader> first = m_window->findChild<ReplayDataDownLoader*>();
         QVERIFY(first);
         m_window->downloaderReplayData(replayData);
         QTRY_VERIFY(!first);
 
-        QSignalSpy verified(
-            m_window->replayDataDownloader(), &ReplayDataDownLoader::downloadDataResourse);
+        QSignalSpy verified(m_window->findChild<ReplayDataDownLoader*>(),
+            &ReplayDataDownLoader::downloadDataResourse);
         QTRY_COMPARE_WITH_TIMEOUT(verified.size(), 2, 20000);
         const QString folder
             = m_env.home() + QStringLiteral("/zov_qm_student/ZovCache/1v1playback/");
