@@ -2,7 +2,6 @@
 #include "LocalService.h"
 
 #include <QDirIterator>
-#include <QFile>
 #include <QHttpMultiPart>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,17 +11,10 @@
 namespace {
 
 const QString configPath = QStringLiteral("/olbusiness/api/log/uploadConfig");
-const QByteArray logName = QByteArrayLiteral("student_2026_12_04_13_05_20.txt");
 
 QJsonObject objectOf(const HttpResult& result)
 {
     return QJsonDocument::fromJson(result.body).object();
-}
-
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Every file under folder, as paths relative to it, in sorted order.
@@ -54,9 +46,6 @@ class ServiceLogUploadTest : public QObject
 private slots:
     void init();
 
-    void configIsTheRunsOwn();
-    void storedByteForByte_data();
-    void storedByteForByte();
     void refused_data();
     void refused();
 
@@ -103,68 +92,6 @@ HttpResult ServiceLogUploadTest::upload(const QByteArray& token, const QByteArra
     if (!token.isNull())
         client.setHeaders({ { "X-Upload-Token", token } });
     return client.postForm(QUrl(m_config.value("uploadUrl").toString()), form);
-}
-
-// One token for the whole run; the next run's service takes no earlier token.
-void ServiceLogUploadTest::configIsTheRunsOwn()
-{
-    QUrl expectedUrl = m_service.apiBaseUrl();
-    expectedUrl.setPath(QStringLiteral("/olbusiness/api/log/upload"));
-    QCOMPARE(QUrl(m_config.value("uploadUrl").toString()), expectedUrl);
-    QVERIFY(token().size() >= 16);
-    const QJsonObject fields { { "app", "student" }, { "channel", "ol_stu" } };
-    QCOMPARE(m_config.value("fields").toObject(), fields);
-    QCOMPARE(configData(), m_config);
-
-    const QByteArray earlier = token();
-    QVERIFY(m_service.start());
-    m_config = configData();
-    QVERIFY(token() != earlier);
-    QCOMPARE(upload(earlier, "1", logName, "content").status, 403);
-}
-
-void ServiceLogUploadTest::storedByteForByte_data()
-{
-    QTest::addColumn<QByteArray>("markId");
-    QTest::addColumn<QByteArray>("fileName");
-    QTest::addColumn<QByteArray>("content");
-
-    QByteArray binary;
-    for (int i = 0; i < 4096; ++i)
-        binary.append(char(i * 7 % 256));
-    QByteArray boundaryLike("\r\n--boundary\r\nContent-Disposition: form-data\r\n\r\n");
-    QTest::newRow("binary") << QByteArray("1") << QByteArray("dump.bin") << binary;
-    QTest::newRow("empty file") << QByteArray("0") << QByteArray("empty.txt") << QByteArray();
-    QTest::newRow("form syntax inside")
-        << QByteArray("42") << QByteArray("tricky.txt") << boundaryLike.repeated(3);
-    QTest::newRow("large") << QByteArray("7") << logName
-                           << QByteArray("0123456789abcdef").repeated(256 * 1024);
-}
-
-// Each upload follows a longer one of the same file, which it must replace, not overwrite.
-void ServiceLogUploadTest::storedByteForByte()
-{
-    QFETCH(QByteArray, markId);
-    QFETCH(QByteArray, fileName);
-    QFETCH(QByteArray, content);
-    const QJsonObject fields = m_config.value("fields").toObject();
-    QCOMPARE(upload(token(), markId, fileName, QByteArray(content.size() + 100, 'x')).status, 200);
-
-    const HttpResult result = upload(token(), markId, fileName, content, fields);
-    QCOMPARE(result.status, 200);
-    const QJsonObject reply = objectOf(result);
-    QCOMPARE(reply.value("code").toInt(-1), 0);
-    QCOMPARE(reply.value("data").toObject().value("size").toInt(-1), content.size());
-    const QString stored = QStringLiteral("/uploads/") + QString::fromUtf8(markId + '/' + fileName);
-    QCOMPARE(fileContent(m_service.stateFolder() + stored), content);
-
-    const QJsonArray uploads = m_service.uploads();
-    QCOMPARE(uploads.size(), 2);
-    const QJsonObject entry = uploads.last().toObject();
-    QCOMPARE(entry.value("markId").toString(), QString::fromUtf8(markId));
-    QCOMPARE(entry.value("name").toString(), QString::fromUtf8(fileName));
-    QCOMPARE(entry.value("size").toInt(-1), content.size());
-    QCOMPARE(entry.value("fields").toObject(), fields);
 }
 
 void ServiceLogUploadTest::refused_data()
