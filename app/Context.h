@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The values many parts of the program share: the service addresses from the remote
 // configuration, the log-in values the web pages hand over, and the run's log file.
@@ -44,6 +45,20 @@ struct ContextData
     QString uid;
     int userId = 0;
     QString oltoken;
+
+    // The recorded lesson being watched, from the page's request or the replay
+    // information: the video's full addresses, tried in turn, and what the player and
+    // the whiteboard need besides.
+    QStringList replayVideoPaths;
+    QString replayAppId;
+    QString replayAppKey;
+    QString replayPsId;
+    QString replayPsPwd;
+    QString replayPlanId;
+    QString replayPlanName;
+    int replaySize = 0;
+    // {"startTime", "endTime"} in milliseconds of the lesson clock, one per video part.
+    QJsonArray replayVideoTime;
 };
 
 // Process-wide record of ContextData; GUI thread only.

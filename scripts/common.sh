@@ -30,3 +30,23 @@ allow_webengine_as_root() {
     export QTWEBENGINE_DISABLE_SANDBOX=1
   fi
 }
+
+# Starts the local service once so that it makes the lesson video every replay test plays
+# (about twenty seconds the first time), then stops it: no single test pays for it.
+prepare_lesson_video() {
+  local state log pid
+  state=$(mktemp -d)
+  log=$state/service.out
+  "$BUILD_DIR/service/zov_local_service" --state "$state" --media "$BUILD_DIR/service-media" \
+    >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 3600); do
+    grep -q '^READY' "$log" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  grep -q '^READY' "$log" || { echo "The local service could not make its lesson video:"; cat "$log"; rm -rf "$state"; return 1; }
+  rm -rf "$state"
+}

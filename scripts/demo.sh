@@ -11,13 +11,17 @@ source "$(dirname "$0")/common.sh"
 state_dir=$BUILD_DIR/demo-service
 mkdir -p "$state_dir"
 service_log=$state_dir/service.out
-"$BUILD_DIR/service/zov_local_service" --https-port 0 --http-port 0 --state "$state_dir" >"$service_log" 2>&1 &
+# The lesson video is the one the tests of this build use; the first start makes it, which
+# takes a while.
+"$BUILD_DIR/service/zov_local_service" --https-port 0 --http-port 0 --state "$state_dir" \
+  --media "$BUILD_DIR/service-media" >"$service_log" 2>&1 &
 service_pid=$!
 cleanup() { kill "$service_pid" 2>/dev/null || true; [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true; }
 trap cleanup EXIT
 
-for _ in $(seq 100); do
+for _ in $(seq 3000); do
   grep -q '^READY' "$service_log" 2>/dev/null && break
+  kill -0 "$service_pid" 2>/dev/null || break
   sleep 0.1
 done
 grep -q '^READY' "$service_log" || { echo "The local service did not start:"; cat "$service_log"; exit 1; }

@@ -13,7 +13,7 @@ packages=(
   libqt5multimedia5-plugins
   libcurl4-openssl-dev libmpv-dev libcpp-httplib-dev libssl-dev openssl
   libbenchmark-dev
-  curl p7zip-full ffmpeg
+  curl p7zip-full ffmpeg mpv
   libxcb1-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk dbus
 )

@@ -8,6 +8,7 @@ source "$(dirname "$0")/common.sh"
 "$ROOT_DIR/scripts/check-format.sh"
 "$ROOT_DIR/scripts/build.sh" -DZOV_WERROR=ON
 
+prepare_lesson_video
 start_xvfb
 allow_webengine_as_root
 cd "$BUILD_DIR"

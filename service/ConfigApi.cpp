@@ -60,11 +60,21 @@ template<size_t N> QJsonArray addressList(const NamedPath (&addresses)[N], const
 
 } // namespace
 
-ConfigApi::ConfigApi(std::string host, int apiPort, int webPort)
+ConfigApi::ConfigApi(std::string host)
     : m_host(std::move(host))
-    , m_apiPort(apiPort)
-    , m_webPort(webPort)
 { }
+
+void ConfigApi::setPorts(int apiPort, int webPort)
+{
+    m_apiPort = apiPort;
+    m_webPort = webPort;
+}
+
+void ConfigApi::setLoginPath(const std::string& path)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_loginPath = path;
+}
 
 void ConfigApi::registerRoutes(ApiRouter& router) const
 {
@@ -81,8 +91,15 @@ QJsonObject ConfigApi::configuration() const
 
     QJsonObject data;
     data.insert(QStringLiteral("host"), apiHost);
-    data.insert(QStringLiteral("h5UrlList"),
-        addressList(pageAddresses, QStringLiteral("http://") + webHost));
+    QJsonArray pages = addressList(pageAddresses, QStringLiteral("http://") + webHost);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_loginPath.empty()) {
+        pages.replace(0,
+            QJsonObject { { QStringLiteral("name"), QStringLiteral("loginUrl") },
+                { QStringLiteral("url"),
+                    QStringLiteral("http://") + webHost + QString::fromStdString(m_loginPath) } });
+    }
+    data.insert(QStringLiteral("h5UrlList"), pages);
     data.insert(QStringLiteral("rdUrlList"),
         addressList(apiAddresses, QStringLiteral("https://") + apiHost));
 

@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 
+#include <mutex>
 #include <string>
 
 namespace zovservice {
@@ -18,17 +19,24 @@ class ConfigApi
 public:
     static constexpr const char* path = "/olbusiness/api/course/init";
 
-    ConfigApi(std::string host, int apiPort, int webPort);
+    explicit ConfigApi(std::string host);
 
+    // The ports are known once the servers are bound.
+    void setPorts(int apiPort, int webPort);
     void registerRoutes(ApiRouter& router) const;
+    // Points "loginUrl" at another page of the www folder, so that a test can start the
+    // client on a page of its own; an empty path restores the log-in page.
+    void setLoginPath(const std::string& path);
 
 private:
     QJsonObject configuration() const;
     void handleInit(const httplib::Request& request, httplib::Response& response) const;
 
     std::string m_host;
-    int m_apiPort;
-    int m_webPort;
+    int m_apiPort = 0;
+    int m_webPort = 0;
+    mutable std::mutex m_mutex;
+    std::string m_loginPath;
 };
 
 } // namespace zovservice

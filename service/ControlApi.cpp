@@ -1,14 +1,20 @@
 #include "service/ControlApi.h"
 
+#include "service/ConfigApi.h"
 #include "service/DeviceScoreApi.h"
 #include "service/FaultInjector.h"
 #include "service/JsonReply.h"
+#include "service/ReplayApi.h"
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/UploadStore.h"
 #include "service/VersionApi.h"
+#include "service/VideoHosts.h"
 
 #include <QString>
+
+#include <cmath>
+#include <limits>
 
 namespace zovservice {
 
@@ -17,16 +23,40 @@ namespace {
 // Long enough for any client timeout, short enough not to hold a server thread for good.
 constexpr int maximumDelayMs = 600000;
 
+void sendDone(httplib::Response& response)
+{
+    JsonReply::send(response, 200,
+        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+}
+
+// A key left out keeps count as it is; false for anything but a non-negative int.
+bool readCount(const QJsonObject& body, const QString& key, std::optional<int>& count)
+{
+    const QJsonValue value = body.value(key);
+    if (value.isUndefined())
+        return true;
+    const double number = value.toDouble(-1);
+    if (!value.isDouble() || number < 0 || number > std::numeric_limits<int>::max()
+        || std::trunc(number) != number)
+        return false;
+    count = int(number);
+    return true;
+}
+
 } // namespace
 
 ControlApi::ControlApi(FaultInjector& faults, const RequestStats& stats, const RequestLog& log,
-    const UploadStore& uploads, DeviceScoreApi& deviceScore, VersionApi& version)
+    const UploadStore& uploads, DeviceScoreApi& deviceScore, VersionApi& version,
+    VideoHosts& videoHosts, ReplayApi& replay, ConfigApi& config)
     : m_faults(faults)
     , m_stats(stats)
     , m_log(log)
     , m_uploads(uploads)
     , m_deviceScore(deviceScore)
     , m_version(version)
+    , m_videoHosts(videoHosts)
+    , m_replay(replay)
+    , m_config(config)
 { }
 
 void ControlApi::registerRoutes(httplib::Server& server)
@@ -55,6 +85,18 @@ void ControlApi::registerRoutes(httplib::Server& server)
         "/control/version", [this](const httplib::Request& request, httplib::Response& response) {
             handleVersion(request, response);
         });
+    server.Post(
+        "/control/video", [this](const httplib::Request& request, httplib::Response& response) {
+            handleVideo(request, response);
+        });
+    server.Post("/control/replayInfo",
+        [this](const httplib::Request& request, httplib::Response& response) {
+            handleReplayInfo(request, response);
+        });
+    server.Post(
+        "/control/config", [this](const httplib::Request& request, httplib::Response& response) {
+            handleConfig(request, response);
+        });
 }
 
 void ControlApi::handleFaults(const httplib::Request& request, httplib::Response& response)
@@ -75,8 +117,7 @@ void ControlApi::handleFaults(const httplib::Request& request, httplib::Response
         return;
     }
     m_faults.arm(count, *mode, delayMs);
-    JsonReply::send(response, 200,
-        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+    sendDone(response);
 }
 
 void ControlApi::handleStats(const httplib::Request& request, httplib::Response& response) const
@@ -119,8 +160,7 @@ void ControlApi::handleDeviceScore(const httplib::Request& request, httplib::Res
         return;
     }
     m_deviceScore.choose({ body->value(QStringLiteral("verdict")), fail.toBool(false) });
-    JsonReply::send(response, 200,
-        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+    sendDone(response);
 }
 
 // The shapes are listed with VersionApi::Answer::fromControl.
@@ -136,8 +176,53 @@ void ControlApi::handleVersion(const httplib::Request& request, httplib::Respons
         return;
     }
     m_version.choose(*answer);
-    JsonReply::send(response, 200,
-        { { QStringLiteral("code"), 0 }, { QStringLiteral("msg"), QStringLiteral("ok") } });
+    sendDone(response);
+}
+
+// {"stallAfterBytes":N,"slowBytesPerSecond":M}, either optional.
+void ControlApi::handleVideo(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    std::optional<int> stallAfterBytes;
+    std::optional<int> slowBytesPerSecond;
+    if (!body || !readCount(*body, QStringLiteral("stallAfterBytes"), stallAfterBytes)
+        || !readCount(*body, QStringLiteral("slowBytesPerSecond"), slowBytesPerSecond)) {
+        JsonReply::sendError(response, 400,
+            "expected {\"stallAfterBytes\":N,\"slowBytesPerSecond\":M}, either optional, "
+            "neither negative");
+        return;
+    }
+    m_videoHosts.setFaults(stallAfterBytes, slowBytesPerSecond);
+    sendDone(response);
+}
+
+// {"error":"text"} makes replay information fail with that message; {"error":null} or {}
+// lets it answer normally again.
+void ControlApi::handleReplayInfo(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    const QJsonValue error = body ? body->value(QStringLiteral("error")) : QJsonValue();
+    if (!body || !(error.isString() || error.isNull() || error.isUndefined())) {
+        JsonReply::sendError(response, 400, "expected {\"error\":\"text\"|null}");
+        return;
+    }
+    m_replay.setError(error.isString() ? std::optional<QString>(error.toString()) : std::nullopt);
+    sendDone(response);
+}
+
+// {"loginPath": "/pages/..."}: a page of the www folder, or "" for the log-in page.
+void ControlApi::handleConfig(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    const QString path = body ? body->value(QStringLiteral("loginPath")).toString() : QString();
+    if (!body
+        || !(path.isEmpty()
+            || (path.startsWith(QLatin1Char('/')) && !path.contains(QStringLiteral(".."))))) {
+        JsonReply::sendError(response, 400, "expected {\"loginPath\":\"/pages/...\"}");
+        return;
+    }
+    m_config.setLoginPath(path.toStdString());
+    sendDone(response);
 }
 
 } // namespace zovservice

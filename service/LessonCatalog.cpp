@@ -1,5 +1,7 @@
 #include "service/LessonCatalog.h"
 
+#include "service/LessonVideo.h"
+
 #include <QCryptographicHash>
 #include <QLocale>
 
@@ -18,19 +20,13 @@ struct LessonCatalog::DemoLesson
     int minutes;
 };
 
-namespace {
-
-const char* const replayFile = "demo.mp4";
-
-} // namespace
-
-LessonCatalog::LessonCatalog(QString replayHost)
-    : m_replayHost(std::move(replayHost))
+LessonCatalog::LessonCatalog(QStringList replayHosts)
+    : m_replayHosts(std::move(replayHosts))
 { }
 
-QJsonArray LessonCatalog::lessons(const QDateTime& now) const
+const std::vector<LessonCatalog::DemoLesson>& LessonCatalog::demoLessons()
 {
-    static const DemoLesson demos[] = {
+    static const std::vector<DemoLesson> demos = {
         { 20481, 1, 5, "数学", "分数的加减混合运算", "王思远", 0, 60 },
         { 20482, 1, 5, "英语", "一般过去时专项训练", "Lily 陈", 1, 45 },
         { 20483, 2, 5, "语文", "古诗词鉴赏：送别诗", "李雨桐", 2, 60 },
@@ -38,12 +34,26 @@ QJsonArray LessonCatalog::lessons(const QDateTime& now) const
         { 20471, 1, 5, "语文", "阅读理解：记叙文的六要素", "李雨桐", -3, 60 },
         { 20466, 1, 5, "英语", "Unit 3 词汇与句型复习", "Lily 陈", -6, 45 },
     };
+    return demos;
+}
+
+QJsonArray LessonCatalog::lessons(const QDateTime& now) const
+{
     const QDateTime hour(now.date(), QTime(now.time().hour(), 0));
     const QDateTime firstStart = hour.addSecs(3600);
     QJsonArray list;
-    for (const DemoLesson& demo : demos)
+    for (const DemoLesson& demo : demoLessons())
         list.append(lesson(demo, firstStart));
     return list;
+}
+
+QString LessonCatalog::titleOf(const QString& planId)
+{
+    for (const DemoLesson& demo : demoLessons()) {
+        if (QString::number(demo.planId) == planId)
+            return QString::fromUtf8(demo.title);
+    }
+    return {};
 }
 
 QJsonObject LessonCatalog::student()
@@ -72,8 +82,8 @@ QJsonObject LessonCatalog::lesson(const DemoLesson& demo, const QDateTime& first
         finished ? QStringLiteral("finished") : QStringLiteral("upcoming"));
     if (finished) {
         const QJsonObject replayInfo { { QStringLiteral("replayHost"),
-                                           QJsonArray { m_replayHost } },
-            { QStringLiteral("replayFile"), QString::fromLatin1(replayFile) } };
+                                           QJsonArray::fromStringList(m_replayHosts) },
+            { QStringLiteral("replayFile"), QString::fromLatin1(LessonVideo::fileName) } };
         lesson.insert(QStringLiteral("replayInfo"), replayInfo);
     } else {
         lesson.insert(QStringLiteral("oltoken"), olToken(demo.planId));

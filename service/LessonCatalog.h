@@ -4,6 +4,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace zovservice {
 
@@ -12,20 +15,23 @@ namespace zovservice {
 class LessonCatalog
 {
 public:
-    // replayHost: the folder the finished lessons' videos are served from.
-    explicit LessonCatalog(QString replayHost);
+    // replayHosts: the folders the finished lessons' video is served from.
+    explicit LessonCatalog(QStringList replayHosts);
 
     QJsonArray lessons(const QDateTime& now) const;
     static QJsonObject student();
+    // Empty when planId is none of the demo lessons.
+    static QString titleOf(const QString& planId);
 
 private:
     struct DemoLesson;
 
+    static const std::vector<DemoLesson>& demoLessons();
     QJsonObject lesson(const DemoLesson& demo, const QDateTime& firstStart) const;
     static QString timeText(const QDateTime& start, const QDateTime& end);
     static QString olToken(int planId);
 
-    QString m_replayHost;
+    QStringList m_replayHosts;
 };
 
 } // namespace zovservice

@@ -17,6 +17,9 @@ namespace {
 // Enough for any JSON body, note image or log file a client sends; more is refused, not
 // buffered.
 constexpr size_t maximumBodyBytes = 16 * 1024 * 1024;
+// Stalled and slow videos hold their threads for long; the pages the web engine loads
+// beside them must still find free ones.
+constexpr size_t webThreads = 32;
 
 bool isControlPath(const std::string& path)
 {
@@ -62,7 +65,11 @@ LocalService::LocalService(ServiceOptions options)
     , m_certificates(m_options.stateFolder)
     , m_uploads(m_options.stateFolder)
     , m_packages(m_options.stateFolder + "/packages")
-    , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore, m_version)
+    , m_video(m_options.mediaFolder)
+    , m_videoHosts(m_video.file())
+    , m_config(m_options.host)
+    , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore, m_version, m_videoHosts,
+          m_replay, m_config)
 { }
 
 LocalService::~LocalService()
@@ -72,7 +79,7 @@ LocalService::~LocalService()
 
 bool LocalService::start(std::string& error)
 {
-    if (!m_certificates.ensure(error))
+    if (!m_video.ensure(error) || !m_certificates.ensure(error))
         return false;
     m_api = std::make_unique<httplib::SSLServer>(
         m_certificates.certificateFile().c_str(), m_certificates.keyFile().c_str());
@@ -104,6 +111,7 @@ bool LocalService::start(std::string& error)
 void LocalService::stop()
 {
     m_packages.stop();
+    m_videoHosts.stop();
     if (m_api)
         m_api->stop();
     m_web.stop();
@@ -156,28 +164,32 @@ void LocalService::setUpApi()
     recordArrivals(*m_api);
     m_control.registerRoutes(*m_api);
     ApiRouter router(*m_api, m_log, &m_faults);
-    m_config = std::make_unique<ConfigApi>(m_options.host, m_apiPort, m_webPort);
-    m_config->registerRoutes(router);
+    m_config.setPorts(m_apiPort, m_webPort);
+    m_config.registerRoutes(router);
     m_logUpload = std::make_unique<LogUploadApi>(m_options.host, m_apiPort, m_uploads);
     m_logUpload->registerRoutes(router);
     m_deviceScore.registerRoutes(router);
     m_version.setPackageBase(webUrl());
     m_version.registerRoutes(router);
+    m_replay.setVideoHosts(VideoHosts::replayHosts(webUrl()));
+    m_replay.registerRoutes(router);
     router.addFallback();
 }
 
 bool LocalService::setUpWeb()
 {
     m_web.set_payload_max_length(maximumBodyBytes);
+    m_web.new_task_queue = [] { return new httplib::ThreadPool(webThreads); };
     // cpp-httplib names no charset; the pages are Chinese and must not be guessed at.
     m_web.set_file_extension_and_mimetype_mapping("html", "text/html; charset=utf-8");
     m_web.set_file_extension_and_mimetype_mapping("css", "text/css; charset=utf-8");
     m_web.set_file_extension_and_mimetype_mapping("js", "text/javascript; charset=utf-8");
     recordArrivals(m_web);
     ApiRouter router(m_web, m_log);
-    m_webApi = std::make_unique<WebApi>(m_options.host, m_webPort);
+    m_webApi = std::make_unique<WebApi>(VideoHosts::replayHosts(webUrl()));
     m_webApi->registerRoutes(router);
     m_packages.registerRoutes(router);
+    m_videoHosts.registerRoutes(router);
     return m_packages.prepare() && m_web.set_mount_point("/", m_options.wwwFolder);
 }
 

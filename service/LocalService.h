@@ -1,15 +1,19 @@
 #pragma once
 
 #include "service/CertificateStore.h"
+#include "service/ConfigApi.h"
 #include "service/ControlApi.h"
 #include "service/DeviceScoreApi.h"
 #include "service/FaultInjector.h"
+#include "service/LessonVideo.h"
 #include "service/PackageFiles.h"
+#include "service/ReplayApi.h"
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/ServiceOptions.h"
 #include "service/UploadStore.h"
 #include "service/VersionApi.h"
+#include "service/VideoHosts.h"
 
 #include <httplib.h>
 
@@ -19,25 +23,26 @@
 
 namespace zovservice {
 
-class ConfigApi;
 class LogUploadApi;
 class WebApi;
 
 // The stand-in service: the APIs on an HTTPS server, pages and files on a plain HTTP
-// one, each listening on its own thread.
+// one, each listening on its own thread. The lesson video is made before either listens.
 class LocalService
 {
 public:
     explicit LocalService(ServiceOptions options);
     ~LocalService();
 
-    // Binds both ports and starts answering; on failure says why in error.
+    // Makes the lesson video when it is missing, binds both ports and starts answering; on
+    // failure says why in error.
     bool start(std::string& error);
     void stop();
 
     std::string apiUrl() const;
     std::string webUrl() const;
     std::string caFile() const { return m_certificates.certificateFile(); }
+    std::string videoFile() const { return m_video.file(); }
 
 private:
     bool bind(httplib::Server& server, int requestedPort, int& boundPort) const;
@@ -55,8 +60,11 @@ private:
     DeviceScoreApi m_deviceScore;
     VersionApi m_version;
     PackageFiles m_packages;
+    LessonVideo m_video;
+    VideoHosts m_videoHosts;
+    ReplayApi m_replay;
+    ConfigApi m_config;
     ControlApi m_control;
-    std::unique_ptr<ConfigApi> m_config;
     std::unique_ptr<LogUploadApi> m_logUpload;
     std::unique_ptr<WebApi> m_webApi;
     std::unique_ptr<httplib::SSLServer> m_api;

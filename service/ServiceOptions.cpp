@@ -35,6 +35,9 @@ std::optional<ServiceOptions> ServiceOptions::parse(
         } else if (name == "--state") {
             options.stateFolder = value;
             ok = !value.empty();
+        } else if (name == "--media") {
+            options.mediaFolder = value;
+            ok = !value.empty();
         } else if (name == "--host") {
             options.host = value;
             ok = !value.empty();
@@ -60,6 +63,8 @@ std::optional<ServiceOptions> ServiceOptions::parse(
         error = "--state is required";
         return std::nullopt;
     }
+    if (options.mediaFolder.empty())
+        options.mediaFolder = options.stateFolder + "/media";
     if ((options.failNext > 0) != faultGiven) {
         error = "--fail-next and --fault go together";
         return std::nullopt;
@@ -69,7 +74,7 @@ std::optional<ServiceOptions> ServiceOptions::parse(
 
 std::string ServiceOptions::usage()
 {
-    return "usage: zov_local_service --state DIR [--https-port N] [--http-port N] "
+    return "usage: zov_local_service --state DIR [--media DIR] [--https-port N] [--http-port N] "
            "[--host ADDRESS]\n"
            "                         [--fail-next N --fault error500|slow|nonjson|close "
            "[--delay-ms MS]]\n";

@@ -15,6 +15,8 @@ struct ServiceOptions
     int httpsPort = 0;
     int httpPort = 0;
     std::string stateFolder;
+    // Where the lesson video is kept; <stateFolder>/media when not given.
+    std::string mediaFolder;
     std::string wwwFolder = ZOV_SERVICE_WWW_DIR;
     int failNext = 0;
     FaultMode fault = FaultMode::Error500;

@@ -33,4 +33,12 @@ int TerminationSignals::wait() const
     return received;
 }
 
+bool TerminationSignals::pending()
+{
+    sigset_t arrived;
+    sigemptyset(&arrived);
+    sigpending(&arrived);
+    return sigismember(&arrived, SIGINT) == 1 || sigismember(&arrived, SIGTERM) == 1;
+}
+
 } // namespace zovservice

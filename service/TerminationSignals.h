@@ -12,6 +12,9 @@ public:
 
     // Returns the signal that arrived.
     int wait() const;
+    // Whether one arrived and waits for wait(): long work before the service is up gives up
+    // on it, instead of keeping the one who asked waiting.
+    static bool pending();
 };
 
 } // namespace zovservice

@@ -23,9 +23,8 @@ QJsonObject success(const QJsonObject& data)
 
 } // namespace
 
-WebApi::WebApi(const std::string& host, int webPort)
-    : m_lessons(QStringLiteral("http://") + QString::fromStdString(host) + QLatin1Char(':')
-        + QString::number(webPort) + QStringLiteral("/replay/"))
+WebApi::WebApi(const QStringList& replayHosts)
+    : m_lessons(replayHosts)
 { }
 
 void WebApi::registerRoutes(ApiRouter& router) const

@@ -6,8 +6,7 @@
 
 #include <QJsonObject>
 #include <QString>
-
-#include <string>
+#include <QStringList>
 
 namespace zovservice {
 
@@ -22,7 +21,8 @@ public:
     static constexpr const char* loginPath = "/web/api/login";
     static constexpr const char* lessonsPath = "/web/api/lessons";
 
-    WebApi(const std::string& host, int webPort);
+    // replayHosts: where the finished lessons' video is served from.
+    explicit WebApi(const QStringList& replayHosts);
 
     void registerRoutes(ApiRouter& router) const;
 

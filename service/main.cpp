@@ -25,6 +25,7 @@ int main(int argc, char* argv[])
     std::cout << "API " << service.apiUrl() << std::endl;
     std::cout << "WEB " << service.webUrl() << std::endl;
     std::cout << "CA " << service.caFile() << std::endl;
+    std::cout << "MEDIA " << service.videoFile() << std::endl;
     std::cout << "READY" << std::endl;
 
     termination.wait();

@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "app/PrivacyDialog.h"
 #include "app/Settings.h"
+#include "core/NetworkHelper.h"
 #include "devicedetect/DeviceDetect.h"
 #include "devicedetect/HardwareResultView.h"
 #include "liveroom/ZovSubProcess.h"
@@ -49,6 +50,23 @@ enum EnterRoomType
 };
 
 constexpr int kRestartDelayMs = 200;
+constexpr int kRequestTimeoutMs = 5000;
+// The replay service's business number for lesson replays.
+constexpr int kReplayBizId = 5;
+
+QString replayInfoUrl()
+{
+    return QStringLiteral("https://%1/olbusiness/api/playback/getReplayEnterUrl")
+        .arg(Context::instance()->data().host);
+}
+
+QStringList joinedPaths(const QJsonArray& hosts, const QString& file)
+{
+    QStringList paths;
+    for (const QJsonValue& host : hosts)
+        paths.append(host.toString() + file);
+    return paths;
+}
 
 QString helperImageName(const char* baseName)
 {
@@ -92,6 +110,11 @@ WebMainWindow::WebMainWindow(QWidget* parent)
     // Page requests arrive inside a task of the browser engine, which runs no nested
     // tasks of its own; printing waits for the page, so it starts after that task.
     connect(this, &WebMainWindow::sigPrint, this, &WebMainWindow::on_print, Qt::QueuedConnection);
+}
+
+WebMainWindow::~WebMainWindow()
+{
+    delete m_replayPage;
 }
 
 QString WebMainWindow::startUrl()
@@ -270,7 +293,66 @@ void WebMainWindow::onJoinLiveRoom(QJsonObject msg)
 
 void WebMainWindow::onShowPlayBack(QJsonObject msg)
 {
-    qDebug() << "WebMainWindow::onShowPlayBack" << msg;
+    const QJsonValue classId = msg.value(QStringLiteral("classId"));
+    qDebug() << Q_FUNC_INFO << classId;
+    QJsonObject body;
+    body.insert(QStringLiteral("bizId"), kReplayBizId);
+    body.insert(QStringLiteral("planId"), classId);
+    if (msg.contains(QStringLiteral("courseware_type")))
+        body.insert(
+            QStringLiteral("courseware_type"), msg.value(QStringLiteral("courseware_type")));
+    auto* request = new zov::network::NetworkHelper(this, QStringLiteral("getReplayEnterUrl"));
+    connect(request, &zov::network::NetworkHelper::httpFinished, this,
+        [this, request](bool ok, const QJsonValue& value, const QString& message) {
+            request->deleteLater();
+            onGetReplayInfo(ok, value, message);
+        });
+    request->post(replayInfoUrl(), QJsonDocument(body).toJson(QJsonDocument::Compact), false,
+        kRequestTimeoutMs);
+}
+
+void WebMainWindow::onGetReplayInfo(bool stat, QJsonValue json_value, QString err_msg)
+{
+    qDebug() << Q_FUNC_INFO << stat << err_msg;
+    const QJsonObject reply = json_value.toObject();
+    const QJsonValue data = reply.value(QStringLiteral("data"));
+    // A reply the service marks as failed, or one without its data, is a failure too.
+    const bool failed = !stat || reply.value(QStringLiteral("code")).toInt(0) != 0
+        || !data.toObject().value(QStringLiteral("configs")).isObject();
+    if (failed) {
+        const QString serviceText = reply.value(QStringLiteral("msg")).toString();
+        MessageBoxW::showModal(this, QString(),
+            serviceText.isEmpty() ? QStringLiteral("获取回放信息失败：%1").arg(err_msg)
+                                  : serviceText,
+            MessageBoxW::OkButton, QStringLiteral("确定"));
+        return;
+    }
+    takeReplayInfo(data.toObject());
+    if (!openReplayWindow())
+        return;
+    const QJsonValue replayData = data.toObject().value(QStringLiteral("replayData"));
+    if (replayData.isArray())
+        downloaderReplayData(replayData.toArray());
+}
+
+void WebMainWindow::takeReplayInfo(const QJsonObject& data)
+{
+    ContextData& context = Context::instance()->data();
+    const QJsonObject configs = data.value(QStringLiteral("configs")).toObject();
+    context.replayVideoPaths = joinedPaths(configs.value(QStringLiteral("videoPath")).toArray(),
+        configs.value(QStringLiteral("videoFile")).toString());
+    context.replayAppId = configs.value(QStringLiteral("appId")).toString();
+    context.replayAppKey = configs.value(QStringLiteral("appKey")).toString();
+    const QJsonObject psim
+        = data.value(QStringLiteral("stuInfo")).toObject().value(QStringLiteral("psim")).toObject();
+    context.replayPsId = psim.value(QStringLiteral("psId")).toString();
+    context.replayPsPwd = psim.value(QStringLiteral("psPwd")).toString();
+    const QJsonObject plan = data.value(QStringLiteral("planInfo")).toObject();
+    context.replayPlanId = plan.value(QStringLiteral("id")).toString();
+    context.replayPlanName = plan.value(QStringLiteral("name")).toString();
+    context.replaySize = plan.value(QStringLiteral("replay_size")).toInt();
+    context.replayVideoTime = data.value(QStringLiteral("videoTime")).toArray();
+    qDebug() << "videoTime" << context.replayVideoTime;
 }
 
 void WebMainWindow::onEnterRoom(QJsonObject obj)
@@ -356,6 +438,35 @@ ZovSubProcess* WebMainWindow::liveRoom()
 void WebMainWindow::onReplay(const QJsonObject& obj)
 {
     qDebug() << Q_FUNC_INFO << obj;
+    ContextData& context = Context::instance()->data();
+    if (obj.contains(QStringLiteral("replayInfo"))) {
+        const QJsonObject info = obj.value(QStringLiteral("replayInfo")).toObject();
+        context.replayVideoPaths = joinedPaths(info.value(QStringLiteral("replayHost")).toArray(),
+            info.value(QStringLiteral("replayFile")).toString());
+    }
+    // The stored place is kept per lesson: without the page's lesson the window would
+    // resume where the last replay information's lesson was left.
+    context.replayPlanId = obj.value(QStringLiteral("planId")).toVariant().toString();
+    context.replayPlanName = obj.value(QStringLiteral("title")).toString();
+    openReplayWindow();
+}
+
+bool WebMainWindow::openReplayWindow()
+{
+    if (m_replayPage) {
+        const int answer
+            = MessageBoxW::showModal(this, QString(), QStringLiteral("当前正在观看回放，是否切换?"),
+                MessageBoxW::OkCancelButtons, QStringLiteral("确定"), QStringLiteral("取消"));
+        if (answer != 1)
+            return false;
+        delete m_replayPage;
+    }
+    m_replayPage = new ReplayPlayPage(nullptr, ReplayPlayPage::VideoMode);
+    connect(m_replayPage, &ReplayPlayPage::sigClose, this,
+        [] { qDebug() << "WebMainWindow: the replay window was closed"; });
+    m_replayPage->initPlayer();
+    m_replayPage->showAt(pos());
+    return true;
 }
 
 void WebMainWindow::downloaderReplayData(const QJsonArray& replayData)
@@ -363,6 +474,9 @@ void WebMainWindow::downloaderReplayData(const QJsonArray& replayData)
     if (m_replayDataDownloader)
         m_replayDataDownloader->deleteLater();
     m_replayDataDownloader = new ReplayDataDownLoader(this);
+    if (m_replayPage)
+        connect(m_replayDataDownloader, &ReplayDataDownLoader::downloadDataResourse, m_replayPage,
+            &ReplayPlayPage::onDownloaderResourse);
     m_replayDataDownloader->start(
         ReplayDataDownLoader::tasksForReplayData(replayData, QDateTime::currentDateTime()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "replay/ReplayDataDownLoader.h"
+#include "replay/ReplayPlayPage.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -22,6 +23,7 @@ class WebMainWindow : public QWidget
     Q_OBJECT
 public:
     explicit WebMainWindow(QWidget* parent = nullptr);
+    ~WebMainWindow() override;
 
     WebViewManager* webViewManager() const { return m_webViewManager; }
     CourseListTitle* titleBar() const { return m_title; }
@@ -51,6 +53,7 @@ public slots:
     void onJoinLiveRoom(QJsonObject msg);
     void onEnterRoom(QJsonObject obj);
     void onShowPlayBack(QJsonObject msg);
+    void onGetReplayInfo(bool stat, QJsonValue json_value, QString err_msg);
     void onSetApplicationVisible(bool visible);
     void onSwitchEvaluationPage(QJsonObject obj);
     void onResetClassList();
@@ -65,6 +68,10 @@ private:
     void onLoggedIn(const QJsonObject& obj);
     void onLiveLesson(const QJsonObject& obj);
     void onReplay(const QJsonObject& obj);
+    // Opens the replay window over the main window, after asking when one is open
+    // already; false when the student keeps the open one.
+    bool openReplayWindow();
+    void takeReplayInfo(const QJsonObject& data);
     void showPrivacyDialog(int type);
     void storeAgreementChoice(const QJsonObject& obj);
     void sendA4PageSize();
@@ -80,6 +87,7 @@ private:
     // Created with the first log-in, which is also the only one that sends the report.
     HardwareResultView* m_hardwareView = nullptr;
     QPointer<ReplayDataDownLoader> m_replayDataDownloader;
+    QPointer<ReplayPlayPage> m_replayPage;
 
     // The last live lesson the page asked for; the evaluation page needs them later.
     int m_planId = 0;

@@ -16,6 +16,9 @@
 namespace {
 
 constexpr int startTimeoutMs = 20000;
+// Making the lesson video takes half a minute on a slow machine, or longer when another
+// test's service makes it at the same time.
+constexpr int videoStartTimeoutMs = 300000;
 constexpr int controlTimeoutMs = 10000;
 constexpr int stopTimeoutMs = 10000;
 
@@ -43,25 +46,32 @@ bool LocalService::start(const QStringList& extraArguments)
         return false;
     QStringList arguments { QStringLiteral("--https-port"), QStringLiteral("0"),
         QStringLiteral("--http-port"), QStringLiteral("0"), QStringLiteral("--state"),
-        m_state.path() };
+        m_state.path(), QStringLiteral("--media"), mediaFolder() };
     arguments += extraArguments;
+    const bool videoMade = QFile::exists(mediaFolder() + QStringLiteral("/lesson.mp4"));
     m_process.start(QStringLiteral(ZOV_SERVICE_EXECUTABLE), arguments);
     if (!m_process.waitForStarted(startTimeoutMs))
         return false;
-    if (readAnnouncement())
+    if (readAnnouncement(videoMade ? startTimeoutMs : videoStartTimeoutMs))
         return true;
     stop();
     return false;
 }
 
-bool LocalService::readAnnouncement()
+QString LocalService::mediaFolder()
 {
-    const QDeadlineTimer deadline(startTimeoutMs);
+    return QStringLiteral(ZOV_BUILD_DIR "/service-media");
+}
+
+bool LocalService::readAnnouncement(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         while (m_process.canReadLine()) {
             const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
             if (line == QLatin1String("READY"))
-                return m_httpsPort > 0 && m_httpPort > 0 && !m_caFile.isEmpty();
+                return m_httpsPort > 0 && m_httpPort > 0 && !m_caFile.isEmpty()
+                    && !m_videoFile.isEmpty();
             takeAnnouncedValue(line);
         }
         if (m_process.state() != QProcess::Running)
@@ -80,6 +90,8 @@ void LocalService::takeAnnouncedValue(const QString& line)
         m_httpPort = portOf(value);
     else if (line.startsWith(QLatin1String("CA ")))
         m_caFile = value;
+    else if (line.startsWith(QLatin1String("MEDIA ")))
+        m_videoFile = value;
 }
 
 void LocalService::stop()
@@ -94,6 +106,7 @@ void LocalService::stop()
     m_httpsPort = 0;
     m_httpPort = 0;
     m_caFile.clear();
+    m_videoFile.clear();
 }
 
 QString LocalService::apiHostPort() const
@@ -209,6 +222,42 @@ QUrl LocalService::packageUrl(const QString& name, bool slow) const
     if (slow)
         url.setQuery(QStringLiteral("slow=1"));
     return url;
+}
+
+QString LocalService::videoFile() const
+{
+    return m_videoFile;
+}
+
+QString LocalService::videoHostUrl(const QString& host) const
+{
+    return webBaseUrl().toString() + QStringLiteral("/videohost/") + host + QLatin1Char('/');
+}
+
+bool LocalService::setVideoFaults(int stallAfterBytes, int slowBytesPerSecond)
+{
+    const QJsonObject request { { QStringLiteral("stallAfterBytes"), stallAfterBytes },
+        { QStringLiteral("slowBytesPerSecond"), slowBytesPerSecond } };
+    return !control(
+        QStringLiteral("/control/video"), {}, QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
+bool LocalService::setReplayInfoError(const QString& error)
+{
+    const QJsonObject request { { QStringLiteral("error"),
+        error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } };
+    return !control(QStringLiteral("/control/replayInfo"), {},
+        QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
+bool LocalService::setLoginPage(const QString& path)
+{
+    const QJsonObject request { { QStringLiteral("loginPath"), path } };
+    return !control(QStringLiteral("/control/config"), {},
+        QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
 }
 
 QJsonObject LocalService::control(

@@ -13,14 +13,17 @@
 #include <QUrlQuery>
 
 // Runs the local stand-in service (service/) for one test: HTTPS APIs and plain HTTP
-// pages on free loopback ports, with a private state folder. Stopped on destruction.
+// pages on free loopback ports, with a private state folder. Stopped on destruction. The
+// lesson video is shared by every test of the build: the first service to start makes it,
+// which takes a while.
 class LocalService
 {
 public:
     LocalService();
     ~LocalService();
 
-    // Starts the service and waits until it reports that it is ready.
+    // Starts the service and waits until it reports that it is ready, longer while the
+    // lesson video is still to be made.
     bool start(const QStringList& extraArguments = {});
     void stop();
 
@@ -72,8 +75,25 @@ public:
     // slow: the file comes in 64 KiB chunks 100 ms apart.
     QUrl packageUrl(const QString& name, bool slow = false) const;
 
+    // The lesson video every replay plays: 180 s, 1280x720, its name "lesson.mp4".
+    QString videoFile() const;
+    // "http://127.0.0.1:<port>/videohost/<host>/", where the video has its name with byte
+    // ranges: "a" and "b" serve it normally, "missing" answers 404, "stall" sends up to an
+    // offset and then holds the connection (up to 60 s), "slow" sends at a set rate.
+    QString videoHostUrl(const QString& host) const;
+    // From now on "stall" stops sending at byte stallAfterBytes of the file, and "slow"
+    // sends slowBytesPerSecond (0: nothing). At start they are 1,000,000 and 100,000.
+    bool setVideoFaults(int stallAfterBytes, int slowBytesPerSecond);
+    // Replay information answers {"code":1,"msg":error} from now on; an empty error lets it
+    // answer normally again.
+    bool setReplayInfoError(const QString& error);
+    // The remote configuration's log-in page becomes this page of the www folder; an
+    // empty path restores the real one.
+    bool setLoginPage(const QString& path);
+
 private:
-    bool readAnnouncement();
+    static QString mediaFolder();
+    bool readAnnouncement(int timeoutMs);
     void takeAnnouncedValue(const QString& line);
     // Calls a control endpoint (a GET when postBody is empty); the reply's JSON object,
     // empty when the call failed.
@@ -85,4 +105,5 @@ private:
     int m_httpsPort = 0;
     int m_httpPort = 0;
     QString m_caFile;
+    QString m_videoFile;
 };

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+#include <optional>
+
+namespace zovservice {
+
+class ApiRouter;
+
+// The replay information a client asks for before it plays a finished lesson: which hosts
+// have the video, the player's credentials, the lesson and the stretch of the lesson clock
+// the video covers. Every lesson shares the one recorded video. A test can make it answer
+// with an error instead.
+class ReplayApi
+{
+public:
+    static constexpr const char* path = "/olbusiness/api/playback/getReplayEnterUrl";
+    // The lesson clock at the video's first frame, in ms since the epoch.
+    static constexpr qint64 lessonStartMs = 1765000000000;
+
+    ReplayApi();
+
+    // Set before the routes: the video hosts are known once the web port is.
+    void setVideoHosts(const QStringList& hosts) { m_videoHosts = hosts; }
+    void registerRoutes(ApiRouter& router) const;
+    // Every later request answers {"code":1,"msg":error}; nothing answers normally again.
+    void setError(const std::optional<QString>& error);
+
+private:
+    std::optional<QString> currentError() const;
+    void handleEnter(const httplib::Request& request, httplib::Response& response) const;
+    QJsonObject replayData(const QString& planId) const;
+    QJsonObject configs() const;
+    static std::optional<QString> planIdOf(const QJsonObject& body);
+    static QJsonObject studentInfo(const QString& planId);
+    static QJsonObject planInfo(const QString& planId);
+    static QJsonArray videoTime();
+
+    QStringList m_videoHosts;
+    QString m_appKey;
+    mutable std::mutex m_mutex;
+    std::optional<QString> m_error;
+};
+
+} // namespace zovservice

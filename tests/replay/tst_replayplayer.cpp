@@ -1,0 +1,310 @@
+#include "app/Context.h"
+#include "app/Settings.h"
+#include "core/PullStream.h"
+#include "replay/PlayProgressStore.h"
+#include "replay/ReplayPlayPage.h"
+#include "replay/ReplayVideoCtrl.h"
+#include "replay/VideoLoading.h"
+
+#include "LocalService.h"
+#include "LogRecorder.h"
+#include "TestEnvironment.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QtTest>
+
+using zov::pull::PullStream;
+
+namespace {
+
+constexpr int kStartTimeoutMs = 20000;
+constexpr int kVideoSeconds = 180;
+const QColor kCoursewareColour(0xFF, 0xEE, 0xBB);
+
+bool isCoursewareColour(QRgb pixel)
+{
+    const QColor colour(pixel);
+    return qAbs(colour.red() - kCoursewareColour.red()) < 16
+        && qAbs(colour.green() - kCoursewareColour.green()) < 16
+        && qAbs(colour.blue() - kCoursewareColour.blue()) < 16;
+}
+
+// The last position the window's player reported, waiting for a report to arrive.
+float nextPosition(QSignalSpy& progress)
+{
+    progress.clear();
+    return progress.wait(2000) ? progress.last().at(0).toFloat() : -1;
+}
+
+} // namespace
+
+// The replay window and its stream player on real libmpv, playing the local service's
+// generated lesson video over HTTP.
+class ReplayPlayerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_env.isValid());
+        m_env.apply();
+        QVERIFY(m_service.start());
+    }
+
+    void init()
+    {
+        Context::instance()->data() = ContextData();
+        QVERIFY(m_service.setVideoFaults(1000000, 100000));
+    }
+
+    void videoFitsInto_data()
+    {
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<int>("whiteboardWidth");
+        QTest::newRow("square") << QSize(1000, 1000) << QRect(0, 219, 1000, 562) << 750;
+        QTest::newRow("wide") << QSize(2000, 720) << QRect(360, 0, 1280, 720) << 960;
+        QTest::newRow("exact") << QSize(1280, 720) << QRect(0, 0, 1280, 720) << 960;
+    }
+
+    void videoFitsInto()
+    {
+        QFETCH(QSize, area);
+        QFETCH(QRect, box);
+        QFETCH(int, whiteboardWidth);
+        const ReplayPlayPage::VideoBoxes boxes = ReplayPlayPage::keepRatio(area);
+        QCOMPARE(boxes.box, box);
+        QCOMPARE(boxes.whiteboard, QRect(box.topLeft(), QSize(whiteboardWidth, box.height())));
+        QCOMPARE(boxes.headVideo.left(), box.left() + whiteboardWidth);
+        QCOMPARE(boxes.headVideo.right(), box.right());
+        QCOMPARE(ReplayPlayPage::coursewareWidth(1280), 960);
+    }
+
+    void timeLabel_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << 0 << "00:00";
+        QTest::newRow("last second of the hour") << 3599 << "59:59";
+        QTest::newRow("one hour") << 3600 << "01:00:00";
+        QTest::newRow("over an hour") << 4207 << "01:10:07";
+    }
+
+    void timeLabel()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(ReplayVideoCtrl::formatTime(seconds), text);
+    }
+
+    void seekWhilePausedResumes()
+    {
+        ReplayVideoCtrl ctrl;
+        ctrl.onDurationChange(2400);
+        ctrl.onPlayBtnClicked();
+        QVERIFY(!ctrl.isPlaying());
+        QSignalSpy seeks(&ctrl, &ReplayVideoCtrl::valueChanged);
+        QSignalSpy status(&ctrl, &ReplayVideoCtrl::playStatusChanged);
+        ctrl.onValueChanged(0.25f);
+        QCOMPARE(seeks.size(), 1);
+        QCOMPARE(seeks.at(0).at(0).toFloat(), 600.0f);
+        QCOMPARE(status.size(), 1);
+        QVERIFY(status.at(0).at(0).toBool());
+        QVERIFY(ctrl.isPlaying());
+        ctrl.seekBy(-700);
+        QCOMPARE(seeks.last().at(0).toFloat(), 0.0f);
+    }
+
+    void stallsWaitLongerEachTimeThenStartOver()
+    {
+        Context::instance()->data().replayVideoPaths = QStringList { m_service.videoHostUrl("a") };
+        ReplayPlayPage page(nullptr, ReplayPlayPage::VideoMode);
+        for (const int expected : { 5000, 10000, 15000, 20000, 5000 }) {
+            page.onPlayerNotFluent();
+            auto* timer = page.findChild<QTimer*>(QStringLiteral("notFluentTimer"));
+            QVERIFY(timer && timer->isActive());
+            QCOMPARE(timer->interval(), expected);
+        }
+    }
+
+    void restartsGoRoundTheVideoPaths()
+    {
+        QStringList paths;
+        for (const char* name : { "one.mp4", "two.mp4", "three.mp4" })
+            paths.append(m_service.videoHostUrl("missing") + QLatin1String(name));
+        Context::instance()->data().replayVideoPaths = paths;
+        ReplayPlayPage page(nullptr, ReplayPlayPage::WhiteboardMode);
+        page.initPlayer();
+        const int first = paths.indexOf(page.currentVideoPath());
+        QVERIFY(first >= 0);
+        for (int restart = 1; restart <= 3; ++restart) {
+            page.onPlayerCheckTimeOut();
+            QCOMPARE(page.currentVideoPath(), paths.at((first + restart) % 3));
+        }
+    }
+
+    // Near the end nothing is written, so the next replay goes on from the older place.
+    void storedPositionSkipsTheLastHalfMinute()
+    {
+        writeSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable"),
+            QStringLiteral("true"));
+        ContextData& context = Context::instance()->data();
+        context.replayPlanId = QStringLiteral("20475");
+        context.userId = 42;
+        const PlayProgressStore store(context.replayPlanId, QStringLiteral("42"));
+        store.store(1000);
+        LogRecorder log;
+        ReplayPlayPage page(nullptr, ReplayPlayPage::WhiteboardMode);
+        page.initPlayer();
+        QVERIFY(log.messages().filter(QStringLiteral("start: 1000 arg: 1000")).size() == 1);
+        page.onProgressBarChange(4190, 4200);
+        QCOMPARE(store.storedSeconds(), 1000);
+
+        page.initPlayer();
+        page.onProgressBarChange(100, 4200);
+        QCOMPARE(store.storedSeconds(), 100);
+        page.onProgressBarChange(200, 4200);
+        QCOMPARE(store.storedSeconds(), 100);
+    }
+
+    void framesComeAsRgbImages()
+    {
+        QWidget parent;
+        PullStream player(&parent, PullStream::Output::Frames);
+        QImage frame;
+        connect(&player, &PullStream::imageAvailable, this,
+            [&frame](uchar* data, int width, int height) {
+                frame = QImage(data, width, height, QImage::Format_RGB888).copy();
+            });
+        player.playFile(m_service.videoHostUrl("a") + QStringLiteral("lesson.mp4"), 40);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.isNull(), kStartTimeoutMs);
+        QCOMPARE(frame.size(), QSize(1280, 720));
+        QVERIFY(isCoursewareColour(frame.pixel(100, 50)));
+        QVERIFY(!isCoursewareColour(frame.pixel(1100, 360)));
+    }
+
+    // One playing window: start, ticks, the picture, seeking, speed, pause and the end.
+    void playsSeeksAndEnds()
+    {
+        Context::instance()->data().replayVideoPaths
+            = QStringList { m_service.videoHostUrl("a") + QStringLiteral("lesson.mp4") };
+        ReplayPlayPage page(nullptr, ReplayPlayPage::VideoMode);
+        page.show();
+        page.initPlayer();
+        PullStream* player = page.streamPlayer();
+        QSignalSpy started(player, &PullStream::videoStartPlay);
+        QSignalSpy duration(player, &PullStream::durationChange);
+        QSignalSpy progress(player, &PullStream::progressBarChange);
+        QVERIFY(started.wait(kStartTimeoutMs));
+        QTRY_VERIFY(!page.findChild<VideoLoading*>()->isVisible());
+        QCOMPARE(duration.last().at(0).toInt(), kVideoSeconds);
+
+        progress.clear();
+        QTest::qWait(1500);
+        QVERIFY2(progress.size() >= 6, qPrintable(QString::number(progress.size())));
+        QTRY_VERIFY_WITH_TIMEOUT(countCoursewarePixels(page.grab().toImage()) > 100000, 5000);
+
+        page.onValueChanged(100);
+        QElapsedTimer seekClock;
+        seekClock.start();
+        float landed = -1;
+        while (seekClock.elapsed() < 5000 && (landed < 100 || landed > 101.5f))
+            landed = nextPosition(progress);
+        QVERIFY2(landed >= 100 && landed <= 101.5f, qPrintable(QString::number(landed)));
+
+        page.onSpeedChanged(20);
+        QVERIFY(!player->speedPlay(7));
+        QTest::qWait(500);
+        const float before = nextPosition(progress);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(2000);
+        const float after = nextPosition(progress);
+        const double rate = (after - before) / (clock.elapsed() / 1000.0);
+        QVERIFY2(rate > 1.3 && rate < 1.7, qPrintable(QString::number(rate)));
+
+        page.controlBar()->onPlayBtnClicked();
+        QTest::qWait(300);
+        progress.clear();
+        QTest::qWait(600);
+        QVERIFY(progress.isEmpty());
+
+        QSignalSpy finished(player, &PullStream::videoPlayFinished);
+        // Seeking from the paused bar plays on from the new place.
+        page.controlBar()->onValueChanged(float(kVideoSeconds - 3) / kVideoSeconds);
+        QVERIFY(page.controlBar()->isPlaying());
+        QVERIFY(finished.wait(kStartTimeoutMs));
+        QCOMPARE(finished.at(0).at(0).toInt(), kVideoSeconds);
+        auto* overlay = page.findChild<VideoLoading*>();
+        QVERIFY(overlay->isVisible());
+        QCOMPARE(overlay->page(), VideoLoading::ReplayPage);
+        QCOMPARE(page.controlBar()->timeText(), QStringLiteral("03:00 / 03:00"));
+        started.clear();
+        emit overlay->notifyReplayClicked();
+        QVERIFY(started.wait(kStartTimeoutMs));
+        QVERIFY(page.controlBar()->currentPosition() < 2);
+    }
+
+    void deadHostsAreLeftForTheNextPath_data()
+    {
+        QTest::addColumn<QString>("badHost");
+        QTest::newRow("missing file") << QStringLiteral("missing");
+        QTest::newRow("stalled transfer") << QStringLiteral("stall");
+    }
+
+    void deadHostsAreLeftForTheNextPath()
+    {
+        QFETCH(QString, badHost);
+        // About four seconds of video arrive before the stalling host goes quiet.
+        const qint64 videoBytes = QFileInfo(m_service.videoFile()).size();
+        QVERIFY(m_service.setVideoFaults(int(videoBytes * 4 / kVideoSeconds), 100000));
+        const QString bad = m_service.videoHostUrl(badHost) + QStringLiteral("lesson.mp4");
+        const QString good = m_service.videoHostUrl("b") + QStringLiteral("lesson.mp4");
+        Context::instance()->data().replayVideoPaths = QStringList { bad, good };
+        ReplayPlayPage page(nullptr, ReplayPlayPage::VideoMode);
+        page.show();
+        page.initPlayer();
+        // Each window goes on from where the last one's round robin stopped.
+        if (page.currentVideoPath() != bad)
+            page.onPlayerCheckTimeOut();
+        QCOMPARE(page.currentVideoPath(), bad);
+
+        QSignalSpy notFluent(page.streamPlayer(), &PullStream::playerNotFluent);
+        QSignalSpy started(page.streamPlayer(), &PullStream::videoStartPlay);
+        QVERIFY(notFluent.wait(kStartTimeoutMs));
+        auto* overlay = page.findChild<VideoLoading*>();
+        QVERIFY(overlay->isVisible());
+        QCOMPARE(overlay->page(), VideoLoading::LoadingPage);
+        started.clear();
+        QVERIFY(started.wait(5000 + kStartTimeoutMs));
+        QCOMPARE(page.currentVideoPath(), good);
+        QTRY_VERIFY(!overlay->isVisible());
+        QCOMPARE(notFluent.size(), 1);
+    }
+
+private:
+    static int countCoursewarePixels(const QImage& image)
+    {
+        int count = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                count += isCoursewareColour(image.pixel(x, y)) ? 4 : 0;
+        return count;
+    }
+
+    TestEnvironment m_env;
+    LocalService m_service;
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ReplayPlayerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_replayplayer.moc"
