@@ -4,7 +4,9 @@
 #include "core/MpvVideoView.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QSize>
+#include <QUrl>
 #include <QWidget>
 
 #include <mpv/client.h>
@@ -53,6 +55,20 @@ double speedOfCode(int code)
     default:
         return 0;
     }
+}
+
+// Video addresses come from the service's pages and replies. mpv also understands
+// protocols that read devices, descriptors or generated sources; only the web and plain
+// files are opened.
+bool isPlayableAddress(const QString& path)
+{
+    const QUrl url(path);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return url.isValid() && !url.host().isEmpty();
+    if (scheme == QLatin1String("file"))
+        return url.isLocalFile();
+    return !path.isEmpty() && QDir::isAbsolutePath(path) && !path.contains(QLatin1String("://"));
 }
 
 QByteArray numberText(double value)
@@ -174,7 +190,8 @@ void PullStream::playFile(const QString& path, int startSeconds)
     m_progressTimer.stop();
     m_bufferingTimer.stop();
     m_openTimer.start();
-    if (!m_mpv || path.isEmpty()) {
+    if (!m_mpv || !isPlayableAddress(path)) {
+        qWarning() << "PullStream: cannot play" << path;
         QMetaObject::invokeMethod(this, &PullStream::reportNotFluent, Qt::QueuedConnection);
         return;
     }

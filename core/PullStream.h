@@ -43,7 +43,8 @@ public:
     bool login(const LoginInfo& info);
     void logout();
 
-    // Opens path (an http(s) URL or a local file) and plays it from startSeconds.
+    // Opens path (an http(s) URL or a local file) and plays it from startSeconds; any
+    // other address is not opened and reported as not fluent.
     void playFile(const QString& path, int startSeconds);
     // Frames follow the output chosen at construction; the flag is kept for callers
     // of the original interface and only logged.

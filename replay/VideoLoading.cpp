@@ -13,6 +13,7 @@ namespace {
 // The video shows through the overlay, dimmed.
 const QColor kDimColor(0, 0, 0, 114);
 constexpr int kAnimationSize = 64;
+constexpr int kTextWidth = 360;
 
 const char* const kButtonStyle
     = "QPushButton { color: white; font-size: 16px; border: none; border-radius: 20px;"
@@ -25,7 +26,11 @@ QLabel* whiteLabel(QWidget* parent)
     auto* label = new QLabel(parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
-    label->setStyleSheet(QStringLiteral("color: white; font-size: 15px;"));
+    // A wrapping label would otherwise take the narrowest width its words allow.
+    label->setMinimumWidth(kTextWidth);
+    // White text stays readable over the light courseware pages behind the dimming.
+    label->setStyleSheet(QStringLiteral("color: white; font-size: 15px; padding: 6px 16px;"
+                                        " border-radius: 16px; background: rgba(0, 0, 0, 120);"));
     return label;
 }
 

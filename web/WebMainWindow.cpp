@@ -8,6 +8,7 @@
 #include "devicedetect/HardwareResultView.h"
 #include "liveroom/ZovSubProcess.h"
 #include "platform/Platform.h"
+#include "replay/ReplayInfo.h"
 #include "update/UpdateManager.h"
 #include "web/CourseListTitle.h"
 #include "web/DHJSUtils.h"
@@ -58,14 +59,6 @@ QString replayInfoUrl()
 {
     return QStringLiteral("https://%1/olbusiness/api/playback/getReplayEnterUrl")
         .arg(Context::instance()->data().host);
-}
-
-QStringList joinedPaths(const QJsonArray& hosts, const QString& file)
-{
-    QStringList paths;
-    for (const QJsonValue& host : hosts)
-        paths.append(host.toString() + file);
-    return paths;
 }
 
 QString helperImageName(const char* baseName)
@@ -314,45 +307,18 @@ void WebMainWindow::onShowPlayBack(QJsonObject msg)
 void WebMainWindow::onGetReplayInfo(bool stat, QJsonValue json_value, QString err_msg)
 {
     qDebug() << Q_FUNC_INFO << stat << err_msg;
-    const QJsonObject reply = json_value.toObject();
-    const QJsonValue data = reply.value(QStringLiteral("data"));
-    // A reply the service marks as failed, or one without its data, is a failure too.
-    const bool failed = !stat || reply.value(QStringLiteral("code")).toInt(0) != 0
-        || !data.toObject().value(QStringLiteral("configs")).isObject();
-    if (failed) {
-        const QString serviceText = reply.value(QStringLiteral("msg")).toString();
-        MessageBoxW::showModal(this, QString(),
-            serviceText.isEmpty() ? QStringLiteral("获取回放信息失败：%1").arg(err_msg)
-                                  : serviceText,
-            MessageBoxW::OkButton, QStringLiteral("确定"));
+    QString failureText;
+    const std::optional<ReplayInfo> info
+        = ReplayInfo::fromReply(stat, json_value.toObject(), err_msg, failureText);
+    if (!info) {
+        MessageBoxW::showModal(
+            this, QString(), failureText, MessageBoxW::OkButton, QStringLiteral("确定"));
         return;
     }
-    takeReplayInfo(data.toObject());
-    if (!openReplayWindow())
-        return;
-    const QJsonValue replayData = data.toObject().value(QStringLiteral("replayData"));
-    if (replayData.isArray())
-        downloaderReplayData(replayData.toArray());
-}
-
-void WebMainWindow::takeReplayInfo(const QJsonObject& data)
-{
-    ContextData& context = Context::instance()->data();
-    const QJsonObject configs = data.value(QStringLiteral("configs")).toObject();
-    context.replayVideoPaths = joinedPaths(configs.value(QStringLiteral("videoPath")).toArray(),
-        configs.value(QStringLiteral("videoFile")).toString());
-    context.replayAppId = configs.value(QStringLiteral("appId")).toString();
-    context.replayAppKey = configs.value(QStringLiteral("appKey")).toString();
-    const QJsonObject psim
-        = data.value(QStringLiteral("stuInfo")).toObject().value(QStringLiteral("psim")).toObject();
-    context.replayPsId = psim.value(QStringLiteral("psId")).toString();
-    context.replayPsPwd = psim.value(QStringLiteral("psPwd")).toString();
-    const QJsonObject plan = data.value(QStringLiteral("planInfo")).toObject();
-    context.replayPlanId = plan.value(QStringLiteral("id")).toString();
-    context.replayPlanName = plan.value(QStringLiteral("name")).toString();
-    context.replaySize = plan.value(QStringLiteral("replay_size")).toInt();
-    context.replayVideoTime = data.value(QStringLiteral("videoTime")).toArray();
-    qDebug() << "videoTime" << context.replayVideoTime;
+    info->storeIn(Context::instance()->data());
+    qDebug() << "videoTime" << info->videoTime;
+    if (openReplayWindow() && info->replayData)
+        downloaderReplayData(*info->replayData);
 }
 
 void WebMainWindow::onEnterRoom(QJsonObject obj)
@@ -441,8 +407,9 @@ void WebMainWindow::onReplay(const QJsonObject& obj)
     ContextData& context = Context::instance()->data();
     if (obj.contains(QStringLiteral("replayInfo"))) {
         const QJsonObject info = obj.value(QStringLiteral("replayInfo")).toObject();
-        context.replayVideoPaths = joinedPaths(info.value(QStringLiteral("replayHost")).toArray(),
-            info.value(QStringLiteral("replayFile")).toString());
+        context.replayVideoPaths
+            = ReplayInfo::joinedPaths(info.value(QStringLiteral("replayHost")).toArray(),
+                info.value(QStringLiteral("replayFile")).toString());
     }
     // The stored place is kept per lesson: without the page's lesson the window would
     // resume where the last replay information's lesson was left.

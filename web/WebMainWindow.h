@@ -71,7 +71,6 @@ private:
     // Opens the replay window over the main window, after asking when one is open
     // already; false when the student keeps the open one.
     bool openReplayWindow();
-    void takeReplayInfo(const QJsonObject& data);
     void showPrivacyDialog(int type);
     void storeAgreementChoice(const QJsonObject& obj);
     void sendA4PageSize();

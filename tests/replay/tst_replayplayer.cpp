@@ -4,6 +4,7 @@
 #include "replay/PlayProgressStore.h"
 #include "replay/ReplayPlayPage.h"
 #include "replay/ReplayVideoCtrl.h"
+#include "replay/SequenceFrame.h"
 #include "replay/VideoLoading.h"
 
 #include "LocalService.h"
@@ -100,6 +101,25 @@ private slots:
         QCOMPARE(ReplayVideoCtrl::formatTime(seconds), text);
     }
 
+    void loadingAnimationLoopsOrPlaysOnce()
+    {
+        SequenceFrame frames;
+        frames.load(
+            QStringLiteral(ZOV_SOURCE_DIR "/res/replay/loading"), QStringLiteral("loading_"));
+        QCOMPARE(frames.frameCount(), 12);
+        frames.start(SequenceFrame::PlayOnce);
+        for (int tick = 1; tick < 12; ++tick)
+            frames.onTimeOut();
+        QCOMPARE(frames.currentIndex(), 11);
+        QVERIFY(frames.isVisible());
+        frames.onTimeOut();
+        QVERIFY(!frames.isVisible());
+        frames.start(SequenceFrame::Loop);
+        frames.onTimeOut();
+        QCOMPARE(frames.currentIndex(), 0);
+        QVERIFY(frames.isVisible());
+    }
+
     void seekWhilePausedResumes()
     {
         ReplayVideoCtrl ctrl;
@@ -184,6 +204,59 @@ private slots:
         QCOMPARE(frame.size(), QSize(1280, 720));
         QVERIFY(isCoursewareColour(frame.pixel(100, 50)));
         QVERIFY(!isCoursewareColour(frame.pixel(1100, 360)));
+    }
+
+    void unplayableAddressesAreNotFluent_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("refused") << QStringLiteral("http://127.0.0.1:1/lesson.mp4");
+        QTest::newRow("not a video") << m_service.webBaseUrl().toString() + "/pages/login.html";
+        QTest::newRow("generated source") << QStringLiteral("av://lavfi:testsrc");
+        QTest::newRow("relative file") << QStringLiteral("lesson.mp4");
+        QTest::newRow("empty") << QString();
+    }
+
+    void unplayableAddressesAreNotFluent()
+    {
+        QFETCH(QString, address);
+        QWidget parent;
+        PullStream player(&parent, PullStream::Output::Frames);
+        QSignalSpy notFluent(&player, &PullStream::playerNotFluent);
+        QSignalSpy frames(&player, &PullStream::imageAvailable);
+        player.playFile(address, 0);
+        QVERIFY(notFluent.wait(kStartTimeoutMs));
+        QCOMPARE(frames.size(), 0);
+        QTest::qWait(200);
+        QCOMPARE(notFluent.size(), 1);
+    }
+
+    void keysControlThePlayer()
+    {
+        Context::instance()->data().replayVideoPaths
+            = QStringList { m_service.videoHostUrl("missing") + QStringLiteral("lesson.mp4") };
+        ReplayPlayPage page(nullptr, ReplayPlayPage::VideoMode);
+        page.show();
+        page.initPlayer();
+        ReplayVideoCtrl* ctrl = page.controlBar();
+        ctrl->onDurationChange(kVideoSeconds);
+        ctrl->onProgressBarChange(100, kVideoSeconds);
+        QSignalSpy seeks(ctrl, &ReplayVideoCtrl::valueChanged);
+        QTest::keyClick(&page, Qt::Key_Right);
+        QTest::keyClick(&page, Qt::Key_Left);
+        QTest::keyClick(&page, Qt::Key_Left);
+        QCOMPARE(seeks.size(), 3);
+        QCOMPARE(seeks.at(0).at(0).toFloat(), 110.0f);
+        QCOMPARE(seeks.at(2).at(0).toFloat(), 90.0f);
+        QTest::keyClick(&page, Qt::Key_Down);
+        QCOMPARE(qRound(ctrl->volume() * 100), 90);
+        QTest::keyClick(&page, Qt::Key_Up);
+        QCOMPARE(qRound(ctrl->volume() * 100), 100);
+        QTest::keyClick(&page, Qt::Key_Space);
+        QVERIFY(!ctrl->isPlaying());
+        QTest::keyClick(&page, Qt::Key_F);
+        QVERIFY(page.isMaximized());
+        QTest::keyClick(&page, Qt::Key_Escape);
+        QVERIFY(!page.isMaximized());
     }
 
     // One playing window: start, ticks, the picture, seeking, speed, pause and the end.

@@ -11,6 +11,7 @@
 #include "devicedetect/DeviceDetect.h"
 #include "devicedetect/HardwareResultView.h"
 #include "replay/ReplayDataDownLoader.h"
+#include "replay/ReplayPlayPage.h"
 #include "update/CheckingDialog.h"
 #include "update/UpdateManager.h"
 #include "web/CourseListTitle.h"
@@ -534,6 +535,59 @@ private slots:
         QCOMPARE(QFileInfo(second.localPath).absolutePath() + QLatin1Char('/'), folder);
         QVERIFY2(name.match(QFileInfo(second.localPath).fileName()).hasMatch(),
             qPrintable(second.localPath));
+    }
+
+    void replayOpensFromTheTimetableOrTheReplayInformation()
+    {
+        QSignalSpy loaded(m_window->webViewManager(), &WebViewManager::loadFinished);
+        m_window->webViewManager()->loadUrl(pageUrl(QStringLiteral("/pages/timetable.html")));
+        QVERIFY(loaded.wait(15000));
+        QVERIFY(m_probe->waitFor(QStringLiteral("document.querySelector('.replay-btn')")));
+        m_probe->evaluate(QStringLiteral("document.querySelector('.replay-btn').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(ReplayPlayPage::current(), 15000);
+        QPointer<ReplayPlayPage> fromTimetable = ReplayPlayPage::current();
+        ContextData& context = Context::instance()->data();
+        QCOMPARE(context.replayVideoPaths,
+            QStringList({ pageUrl(QStringLiteral("/videohost/a/lesson.mp4")),
+                pageUrl(QStringLiteral("/videohost/b/lesson.mp4")) }));
+
+        // A failed request says why and leaves the open window alone.
+        context.host = m_service.apiHostPort();
+        QVERIFY(m_service.setReplayInfoError(QStringLiteral("这节课还没有回放")));
+        QStringList shown;
+        ModalWatcher<MessageBoxW> failure([&shown](MessageBoxW* box) {
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                shown.append(label->text());
+            box->onOkClicked();
+        });
+        m_window->onShowPlayBack({ { QStringLiteral("classId"), 20471 } });
+        QTRY_VERIFY_WITH_TIMEOUT(failure.answered(), 15000);
+        QVERIFY2(shown.contains(QStringLiteral("这节课还没有回放")), qPrintable(shown.join('|')));
+        QCOMPARE(ReplayPlayPage::current(), fromTimetable.data());
+
+        // The switching question keeps the open window when refused and replaces it when not.
+        QVERIFY(m_service.setReplayInfoError(QString()));
+        ModalWatcher<MessageBoxW> refuse([](MessageBoxW* box) { box->onCancelClicked(); });
+        m_window->onShowPlayBack({ { QStringLiteral("classId"), 20471 } });
+        QTRY_VERIFY_WITH_TIMEOUT(refuse.answered(), 15000);
+        QCOMPARE(ReplayPlayPage::current(), fromTimetable.data());
+        ModalWatcher<MessageBoxW> accept([](MessageBoxW* box) { box->onOkClicked(); });
+        m_window->onShowPlayBack(
+            { { QStringLiteral("classId"), 20471 }, { QStringLiteral("courseware_type"), 2 } });
+        QTRY_VERIFY_WITH_TIMEOUT(accept.answered(), 15000);
+        QTRY_VERIFY(!fromTimetable);
+        QVERIFY(ReplayPlayPage::current());
+        QCOMPARE(context.replayPlanId, QStringLiteral("20471"));
+        QCOMPARE(context.replayAppId, QStringLiteral("zov-demo-app"));
+        QCOMPARE(context.replayVideoTime.size(), 1);
+        const QJsonObject body = jsonObject(
+            m_service.lastRequest(QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl"))
+                .value(QStringLiteral("body"))
+                .toVariant());
+        QCOMPARE(body,
+            QJsonObject({ { QStringLiteral("bizId"), 5 }, { QStringLiteral("planId"), 20471 },
+                { QStringLiteral("courseware_type"), 2 } }));
+        delete ReplayPlayPage::current();
     }
 
     // Leaves the program's update manager with a readied package, so it runs late.
