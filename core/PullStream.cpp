@@ -31,7 +31,7 @@ enum ObservedProperty : uint64_t
 
 constexpr uint64_t kLoadFileReply = 100;
 
-constexpr int kProgressIntervalMs = 200;
+constexpr int kProgressIntervalMs = 150;
 constexpr int kBufferingLimitMs = 3000;
 // Opening includes connecting and reading the file's index, which a slow network
 // may take a while over; a host that never answers is given up after this.

@@ -1,5 +1,6 @@
 #include "replay/ReplayVideoCtrl.h"
 
+#include "replay/ReplayToolButton.h"
 #include "replay/VideoPrograssBar.h"
 #include "replay/Volume.h"
 
@@ -88,25 +89,13 @@ ReplayVideoCtrl::ReplayVideoCtrl(QWidget* parent)
 
 QToolButton* ReplayVideoCtrl::iconButton(const QString& name, const QString& icon)
 {
-    auto* button = new QToolButton(this);
-    button->setObjectName(name);
-    button->setIcon(QIcon(icon));
-    button->setIconSize(QSize(kIconSize, kIconSize));
-    button->setStyleSheet(QLatin1String(kButtonStyle));
-    button->setCursor(Qt::PointingHandCursor);
-    // Keys belong to the window's player shortcuts, not to the last button clicked.
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    return makeReplayToolButton(this, name, icon, kIconSize, kButtonStyle);
 }
 
 QToolButton* ReplayVideoCtrl::createSpeedButton()
 {
-    auto* button = new QToolButton(this);
-    button->setObjectName(QStringLiteral("speed"));
-    button->setStyleSheet(QLatin1String(kButtonStyle));
+    QToolButton* button = iconButton(QStringLiteral("speed"), QString());
     button->setPopupMode(QToolButton::InstantPopup);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::PointingHandCursor);
     auto* menu = new QMenu(button);
     auto* group = new QActionGroup(menu);
     for (const SpeedChoice& choice : kSpeeds) {

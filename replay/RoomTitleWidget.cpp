@@ -1,5 +1,7 @@
 #include "replay/RoomTitleWidget.h"
 
+#include "replay/ReplayToolButton.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -53,14 +55,7 @@ RoomTitleWidget::RoomTitleWidget(QWidget* parent)
 
 QToolButton* RoomTitleWidget::iconButton(const QString& name, const QString& icon)
 {
-    auto* button = new QToolButton(this);
-    button->setObjectName(name);
-    button->setIcon(QIcon(icon));
-    button->setIconSize(QSize(kIconSize, kIconSize));
-    button->setStyleSheet(QLatin1String(kButtonStyle));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
+    return makeReplayToolButton(this, name, icon, kIconSize, kButtonStyle);
 }
 
 void RoomTitleWidget::setTitle(const QString& title)

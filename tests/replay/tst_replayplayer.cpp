@@ -276,8 +276,8 @@ private slots:
         QCOMPARE(duration.last().at(0).toInt(), kVideoSeconds);
 
         progress.clear();
-        QTest::qWait(1500);
-        QVERIFY2(progress.size() >= 6, qPrintable(QString::number(progress.size())));
+        QTest::qWait(2000);
+        QVERIFY2(progress.size() >= 8, qPrintable(QString::number(progress.size())));
         QTRY_VERIFY_WITH_TIMEOUT(countCoursewarePixels(page.grab().toImage()) > 100000, 5000);
 
         page.onValueChanged(100);
