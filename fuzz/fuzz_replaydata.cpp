@@ -1,0 +1,23 @@
+// Feeds arbitrary bytes, as a downloaded replay data file, to the reader of page changes
+// and whiteboard packets.
+#include "replay/ReadRelayData.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Every packet is logged; millions of those lines would drown the run.
+static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    qInstallMessageHandler(dropMessage);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
+    ReadRelayData reader(nullptr);
+    reader.readBytes(bytes, 0);
+    return 0;
+}
