@@ -4,6 +4,8 @@
 #include "app/Settings.h"
 #include "core/PullStream.h"
 #include "replay/PlayProgressStore.h"
+#include "replay/ReadRelayData.h"
+#include "replay/ReplayDataManager.h"
 #include "replay/ReplayVideoCtrl.h"
 #include "replay/RoomTitleWidget.h"
 #include "replay/VideoLoading.h"
@@ -70,6 +72,9 @@ ReplayPlayPage::ReplayPlayPage(QWidget* parent, int mode)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     currentPage = this;
+    dataManager = new ReplayDataManager(this);
+    dataManager->setSegments(
+        ReplayDataManager::segmentsFromVideoTime(Context::instance()->data().replayVideoTime));
     createWidgets();
     fitIntoScreen();
 }
@@ -335,6 +340,16 @@ void ReplayPlayPage::onImageAvailable(uchar*, int, int)
 void ReplayPlayPage::onDownloaderResourse(ReplayDataDownLoader::DataResource source)
 {
     qDebug() << "ReplayPlayPage::onDownloaderResourse" << source.index << source.localPath;
+    auto* reader = new ReadRelayData(this);
+    connect(reader, &ReadRelayData::readDatas, this, &ReplayPlayPage::onReadDatas);
+    reader->read(source.localPath, source.index);
+}
+
+void ReplayPlayPage::onReadDatas(QList<IrcData>& ircDatas, ReplayData& data)
+{
+    sender()->deleteLater();
+    dataManager->addIrcDatas(ircDatas, data.index);
+    dataManager->addReplayData(data);
 }
 
 bool ReplayPlayPage::isZoomed() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "replay/IrcData.h"
+#include "replay/ReplayData.h"
 #include "replay/ReplayDataDownLoader.h"
 
 #include <QElapsedTimer>
@@ -8,6 +10,7 @@
 #include <QWidget>
 
 class QTimer;
+class ReplayDataManager;
 class ReplayVideoCtrl;
 class RoomTitleWidget;
 class VideoLoading;
@@ -56,6 +59,7 @@ public:
     int mode() const { return m_mode; }
     ReplayVideoCtrl* controlBar() const { return ctrl; }
     zov::pull::PullStream* streamPlayer() const { return player; }
+    ReplayDataManager* replayDataManager() const { return dataManager; }
     // The video address the last (re)start used.
     QString currentVideoPath() const { return m_currentPath; }
 
@@ -64,6 +68,7 @@ signals:
 
 public slots:
     void onDownloaderResourse(ReplayDataDownLoader::DataResource source);
+    void onReadDatas(QList<IrcData>& ircDatas, ReplayData& data);
     void onCenterToRoomSignal(int type, QVariant var);
     void onMoveWindow(int ox, int oy);
     void onPosChanged();
@@ -110,6 +115,7 @@ private:
 
     int m_mode;
     zov::pull::PullStream* player = nullptr;
+    ReplayDataManager* dataManager = nullptr;
     ReplayVideoCtrl* ctrl = nullptr;
     RoomTitleWidget* title = nullptr;
     VideoLoading* loading = nullptr;

@@ -1,7 +1,10 @@
 #include "replay/GraphicsDataPackage.h"
 #include "replay/ReadRelayData.h"
+#include "replay/ReplayDataManager.h"
 
 #include <QDataStream>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -44,6 +47,19 @@ QByteArray shape(qint16 type, const QList<QPoint>& points, const QByteArray& tex
     for (const QPoint& point : points)
         out << qint32(point.x()) << qint32(point.y());
     return bytes + textTail;
+}
+
+IrcData pageChange(const QString& pageId, qint64 timeStamp)
+{
+    IrcData page;
+    page.type = QStringLiteral("105");
+    page.coursewareId = QStringLiteral("cw");
+    page.pageId = pageId;
+    page.width = 1000;
+    page.height = 1500;
+    page.timeStamp = timeStamp;
+    page.yOffset = timeStamp / 1000;
+    return page;
 }
 
 struct ReadResult
@@ -152,6 +168,50 @@ private slots:
         QVERIFY(result.pages.isEmpty());
         QVERIFY(result.data.pages.isEmpty());
         QCOMPARE(result.data.lastTimeStamp, qint64(0));
+    }
+
+    // Two recorded stretches of a minute each, at lesson times 1 000 000 and 2 000 000; the
+    // second file arrives first and holds an older page change than the first file's last.
+    void timelineFindsLessonTimeAndPage_data()
+    {
+        QTest::addColumn<qint64>("positionMs");
+        QTest::addColumn<qint64>("lessonTime");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("yOffset");
+        QTest::newRow("before any page change") << qint64(0) << qint64(1000000) << QString() << 0;
+        QTest::newRow("a change at that very time is not yet shown")
+            << qint64(10000) << qint64(1010000) << QString() << 0;
+        QTest::newRow("just after it") << qint64(10001) << qint64(1010001) << "cw_p1" << 1010;
+        QTest::newRow("second stretch") << qint64(90000) << qint64(2030000) << "cw_p2" << 2020;
+        QTest::newRow("the first file's later change stops the walk")
+            << qint64(119999) << qint64(2059999) << "cw_p2" << 2020;
+        QTest::newRow("past the video: the last change read")
+            << qint64(500000) << qint64(2060000) << "cw_p9" << 2040;
+    }
+
+    void timelineFindsLessonTimeAndPage()
+    {
+        QFETCH(qint64, positionMs);
+        QFETCH(qint64, lessonTime);
+        QFETCH(QString, page);
+        QFETCH(int, yOffset);
+        ReplayDataManager manager(nullptr);
+        QCOMPARE(manager.getStatusData(positionMs).time, qint64(0));
+        manager.setSegments(ReplayDataManager::segmentsFromVideoTime(
+            QJsonDocument::fromJson(R"([{"startTime":1000000,"endTime":1060000},)"
+                                    R"({"startTime":"2000000","endTime":2060000}])")
+                .array()));
+        QList<IrcData> second { pageChange("p3", 2059999), pageChange("p9", 2040000) };
+        QList<IrcData> first { pageChange("p1", 1010000), pageChange("p2", 2020000) };
+        ReplayData file;
+        manager.addIrcDatas(second, 1);
+        manager.addReplayData(file);
+        manager.addIrcDatas(first, 0);
+        const StatusData state = manager.getStatusData(positionMs);
+        QCOMPARE(state.time, lessonTime);
+        QCOMPARE(state.pageName, page);
+        QCOMPARE(state.width, page.isEmpty() ? 960 : 1000);
+        QCOMPARE(state.yOffset, yOffset);
     }
 
     void encodedPacketsDecodeToTheSameAction()

@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "core/PullStream.h"
 #include "replay/PlayProgressStore.h"
+#include "replay/ReplayDataManager.h"
 #include "replay/ReplayPlayPage.h"
 #include "replay/ReplayVideoCtrl.h"
 #include "replay/SequenceFrame.h"
@@ -188,6 +189,18 @@ private slots:
         QCOMPARE(store.storedSeconds(), 100);
         page.onProgressBarChange(200, 4200);
         QCOMPARE(store.storedSeconds(), 100);
+    }
+
+    void dataFilesReachTheTimeline()
+    {
+        ReplayPlayPage page(nullptr, ReplayPlayPage::WhiteboardMode);
+        ReplayDataDownLoader::DataResource file;
+        file.localPath = QStringLiteral(ZOV_SOURCE_DIR "/fuzz/corpus/replaydata/lesson.dat");
+        page.onDownloaderResourse(file);
+        const ReplayDataManager* timeline = page.replayDataManager();
+        QCOMPARE(timeline->files().size(), 1);
+        QCOMPARE(timeline->teacher(), QStringLiteral("t1"));
+        QCOMPARE(timeline->getPageNameByTimeStamp(2000).pageName, QStringLiteral("cw_p1"));
     }
 
     void framesComeAsRgbImages()

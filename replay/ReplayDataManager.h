@@ -1,0 +1,53 @@
+#pragma once
+
+#include "replay/IrcData.h"
+#include "replay/ReplayData.h"
+#include "replay/StatusData.h"
+#include "replay/VideoSegment.h"
+
+#include <QJsonArray>
+#include <QList>
+#include <QObject>
+#include <QVector>
+
+// Turns the video's play position into the whiteboard state of that moment: the lesson
+// time through the video's segments, and the courseware page shown then, from every
+// replay data file read so far.
+class ReplayDataManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ReplayDataManager(QObject* parent);
+
+    // The replay information's "videoTime" entries ("startTime", "endTime").
+    static QList<VideoSegment> segmentsFromVideoTime(const QJsonArray& videoTime);
+
+    void addIrcDatas(QList<IrcData>& ircDatas, int index);
+    void addReplayData(ReplayData& data);
+    void setSegments(const QList<VideoSegment>& list);
+
+    StatusData getStatusData(qint64 positionMs) const;
+    // The last page change strictly before time; its time field is left 0.
+    StatusData getPageNameByTimeStamp(qint64 time) const;
+    QString teacher() const { return teacherId; }
+    const QList<ReplayData>& files() const { return replayDatas; }
+
+private:
+    struct IrcDataList
+    {
+        QList<IrcData> datas;
+        int index = 0;
+    };
+
+    qint64 lessonTimeAt(qint64 positionMs) const;
+    void rebuildPageIndex();
+
+    QList<ReplayData> replayDatas;
+    QList<IrcDataList> ircDataLists;
+    QList<VideoSegment> segments;
+    QString teacherId;
+    // Every page change in reading order, and the latest time seen up to each of them:
+    // the first change at or after a time is found by halving instead of walking.
+    QVector<IrcData> m_pageChanges;
+    QVector<qint64> m_latestUpTo;
+};
