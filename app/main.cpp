@@ -4,6 +4,7 @@
 #include "app/LogHandleThead.h"
 #include "app/VersionFolders.h"
 #include "platform/Platform.h"
+#include "replay/ReplayQmlTypes.h"
 #include "track/Track.h"
 #include "widgets/MessageBoxW.h"
 
@@ -57,6 +58,7 @@ int runMainProcess(Application& app)
         qWarning() << "Check update failed.";
         return ExitUpdating;
     }
+    registerReplayQmlTypes();
     clearOldVersions();
     app.createMainWindow();
     QGuiApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,7 @@
 #include "replay/ReplayDataManager.h"
 
+#include "replay/MainQuickWidget.h"
+
 #include <QDebug>
 #include <QJsonObject>
 
@@ -100,4 +102,29 @@ StatusData ReplayDataManager::getPageNameByTimeStamp(qint64 time) const
     if (stop == m_pageChanges.size())
         qDebug() << "ReplayDataManager::getPageNameByTimeStamp" << state.pageName << state.yOffset;
     return state;
+}
+
+void ReplayDataManager::showData(const StatusData& data, MainQuickWidget* scene)
+{
+    qDebug() << " teaId:" << teacherId;
+    const qint64 time = data.time;
+    if (data.pageName != lastPageName || time < lastShowTime) {
+        lastShowTime = 0;
+        scene->clear();
+    }
+    lastPageName = data.pageName;
+    for (const ReplayData& file : qAsConst(replayDatas)) {
+        const auto page = file.pages.constFind(data.pageName);
+        if (page == file.pages.cend())
+            continue;
+        for (const WhiteboardRecord& record : page->records()) {
+            if (record.timeStamp > time)
+                break;
+            if (record.timeStamp <= lastShowTime)
+                continue;
+            const int role = QString::fromUtf8(record.senderId) == teacherId ? 0 : 1;
+            scene->onExternalGraphicData(role, record.data, true);
+        }
+    }
+    lastShowTime = time;
 }

@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QVector>
 
+class MainQuickWidget;
+
 // Turns the video's play position into the whiteboard state of that moment: the lesson
 // time through the video's segments, and the courseware page shown then, from every
 // replay data file read so far.
@@ -27,6 +29,9 @@ public:
     void setSegments(const QList<VideoSegment>& list);
 
     StatusData getStatusData(qint64 positionMs) const;
+    // Brings the scene to the state: draws what happened on the page since the last
+    // state, or the whole page from a clean scene after a page change or a jump back.
+    void showData(const StatusData& data, MainQuickWidget* scene);
     // The last page change strictly before time; its time field is left 0.
     StatusData getPageNameByTimeStamp(qint64 time) const;
     QString teacher() const { return teacherId; }
@@ -46,6 +51,8 @@ private:
     QList<IrcDataList> ircDataLists;
     QList<VideoSegment> segments;
     QString teacherId;
+    QString lastPageName;
+    qint64 lastShowTime = 0;
     // Every page change in reading order, and the latest time seen up to each of them:
     // the first change at or after a time is found by halving instead of walking.
     QVector<IrcData> m_pageChanges;

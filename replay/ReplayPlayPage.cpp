@@ -3,12 +3,14 @@
 #include "app/Context.h"
 #include "app/Settings.h"
 #include "core/PullStream.h"
+#include "replay/MainQuickWidget.h"
 #include "replay/PlayProgressStore.h"
 #include "replay/ReadRelayData.h"
 #include "replay/ReplayDataManager.h"
 #include "replay/ReplayVideoCtrl.h"
 #include "replay/RoomTitleWidget.h"
 #include "replay/VideoLoading.h"
+#include "replay/VideoQuickWidget.h"
 #include "widgets/MessageBoxW.h"
 
 #include <QCloseEvent>
@@ -18,6 +20,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QSurfaceFormat>
 #include <QTimer>
 
 namespace {
@@ -76,7 +79,20 @@ ReplayPlayPage::ReplayPlayPage(QWidget* parent, int mode)
     dataManager->setSegments(
         ReplayDataManager::segmentsFromVideoTime(Context::instance()->data().replayVideoTime));
     createWidgets();
+    if (m_mode == WhiteboardMode)
+        createWhiteboard();
     fitIntoScreen();
+}
+
+void ReplayPlayPage::createWhiteboard()
+{
+    whiteboard = new MainQuickWidget(this);
+    QSurfaceFormat format = whiteboard->format();
+    format.setSamples(MainQuickWidget::getGLMaxSamples());
+    whiteboard->setFormat(format);
+    whiteboard->loadQml();
+    headVideo = new VideoQuickWidget(this);
+    ctrl->raise();
 }
 
 ReplayPlayPage::~ReplayPlayPage()
@@ -241,10 +257,33 @@ void ReplayPlayPage::savePosition(float position, int duration)
 
 void ReplayPlayPage::onProgressBarChange(float position, int duration)
 {
+    if (m_mode == WhiteboardMode)
+        showWhiteboardState(position);
     if (ctrl)
         ctrl->onProgressBarChange(position, duration);
     if (m_mode == WhiteboardMode)
         savePosition(position, duration);
+}
+
+// The page keeps its own width to height ratio at the scene's width; the scene scrolls to
+// where the page was scrolled when the lesson was recorded.
+void ReplayPlayPage::showWhiteboardState(float position)
+{
+    const StatusData lessonState = dataManager->getStatusData(qint64(position * 1000));
+    if (!whiteboard)
+        return;
+    if (lessonState.width > 0) {
+        const int height = whiteboard->width() * lessonState.height / lessonState.width;
+        if (height != whiteboard->height())
+            pageViewHeight = height;
+        whiteboard->setContentSize(QSize(whiteboard->width(), height));
+    }
+    if (lessonState.height > 0) {
+        whiteboard->setContentPos(
+            0, -int(double(pageViewHeight) * lessonState.yOffset / double(lessonState.height)));
+    }
+    qDebug() << " pptViewW:" << whiteboard->width() << " pptViewH:" << whiteboard->height();
+    dataManager->showData(lessonState, whiteboard);
 }
 
 void ReplayPlayPage::onVideoStartPlay()
@@ -332,9 +371,22 @@ void ReplayPlayPage::onSpeedChanged(int code)
     qDebug() << "speedPlay:" << applied;
 }
 
-void ReplayPlayPage::onImageAvailable(uchar*, int, int)
+// A frame holds the courseware on its left three quarters and the head videos on the rest.
+void ReplayPlayPage::onImageAvailable(uchar* data, int width, int height)
 {
-    // The whiteboard scene that shows the frames comes with whiteboard mode's scene.
+    if (!whiteboard || !headVideo || width <= 0 || height <= 0)
+        return;
+    const QImage frame(data, width, height, QImage::Format_RGB888);
+    const int courseware = coursewareWidth(width);
+    const QImage page = frame.copy(0, 0, courseware, height);
+    const QImage heads = frame.copy(courseware, 0, width - courseware, height);
+    const int sceneWidth = whiteboard->width();
+    whiteboard->setFrame(
+        page.scaled(sceneWidth, sceneWidth * 3 / 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGBA8888));
+    headVideo->setFrame(
+        heads.scaled(headVideo->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGBA8888));
 }
 
 void ReplayPlayPage::onDownloaderResourse(ReplayDataDownLoader::DataResource source)
@@ -451,8 +503,13 @@ int ReplayPlayPage::coursewareWidth(int frameWidth)
 
 void ReplayPlayPage::layOutWhiteboard()
 {
-    const VideoBoxes boxes = keepRatio(videoArea().size());
+    const QRect area = videoArea();
+    const VideoBoxes boxes = keepRatio(area.size());
     qDebug() << " width:" << boxes.box.width() << " size.height:" << boxes.box.height();
+    if (whiteboard)
+        whiteboard->setGeometry(boxes.whiteboard.translated(area.topLeft()));
+    if (headVideo)
+        headVideo->setGeometry(boxes.headVideo.translated(area.topLeft()));
 }
 
 void ReplayPlayPage::resizeEvent(QResizeEvent* event)

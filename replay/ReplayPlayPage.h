@@ -9,8 +9,10 @@
 #include <QVariant>
 #include <QWidget>
 
+class MainQuickWidget;
 class QTimer;
 class ReplayDataManager;
+class VideoQuickWidget;
 class ReplayVideoCtrl;
 class RoomTitleWidget;
 class VideoLoading;
@@ -60,6 +62,9 @@ public:
     ReplayVideoCtrl* controlBar() const { return ctrl; }
     zov::pull::PullStream* streamPlayer() const { return player; }
     ReplayDataManager* replayDataManager() const { return dataManager; }
+    // The whiteboard scene and the head videos, in whiteboard mode only.
+    MainQuickWidget* whiteboardScene() const { return whiteboard; }
+    VideoQuickWidget* headVideoScene() const { return headVideo; }
     // The video address the last (re)start used.
     QString currentVideoPath() const { return m_currentPath; }
 
@@ -109,13 +114,18 @@ private:
     bool playRestoreEnabled() const;
     int storedPosition() const;
     void savePosition(float position, int duration);
+    void createWhiteboard();
     void layOutWhiteboard();
+    void showWhiteboardState(float position);
     QRect videoArea() const;
     bool isZoomed() const;
 
     int m_mode;
     zov::pull::PullStream* player = nullptr;
     ReplayDataManager* dataManager = nullptr;
+    MainQuickWidget* whiteboard = nullptr;
+    VideoQuickWidget* headVideo = nullptr;
+    int pageViewHeight = 0;
     ReplayVideoCtrl* ctrl = nullptr;
     RoomTitleWidget* title = nullptr;
     VideoLoading* loading = nullptr;

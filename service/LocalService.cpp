@@ -66,6 +66,7 @@ LocalService::LocalService(ServiceOptions options)
     , m_uploads(m_options.stateFolder)
     , m_packages(m_options.stateFolder + "/packages")
     , m_video(m_options.mediaFolder)
+    , m_dataFiles(m_options.mediaFolder)
     , m_videoHosts(m_video.file())
     , m_config(m_options.host)
     , m_control(m_faults, m_stats, m_log, m_uploads, m_deviceScore, m_version, m_videoHosts,
@@ -79,7 +80,7 @@ LocalService::~LocalService()
 
 bool LocalService::start(std::string& error)
 {
-    if (!m_video.ensure(error) || !m_certificates.ensure(error))
+    if (!m_video.ensure(error) || !m_dataFiles.ensure(error) || !m_certificates.ensure(error))
         return false;
     m_api = std::make_unique<httplib::SSLServer>(
         m_certificates.certificateFile().c_str(), m_certificates.keyFile().c_str());
@@ -172,6 +173,7 @@ void LocalService::setUpApi()
     m_version.setPackageBase(webUrl());
     m_version.registerRoutes(router);
     m_replay.setVideoHosts(VideoHosts::replayHosts(webUrl()));
+    m_replay.setDataFiles(m_dataFiles.listings(webUrl()));
     m_replay.registerRoutes(router);
     router.addFallback();
 }
@@ -190,6 +192,7 @@ bool LocalService::setUpWeb()
     m_webApi->registerRoutes(router);
     m_packages.registerRoutes(router);
     m_videoHosts.registerRoutes(router);
+    m_dataFiles.registerRoutes(router);
     return m_packages.prepare() && m_web.set_mount_point("/", m_options.wwwFolder);
 }
 

@@ -8,6 +8,7 @@
 #include "service/LessonVideo.h"
 #include "service/PackageFiles.h"
 #include "service/ReplayApi.h"
+#include "service/ReplayDataFiles.h"
 #include "service/RequestLog.h"
 #include "service/RequestStats.h"
 #include "service/ServiceOptions.h"
@@ -27,15 +28,16 @@ class LogUploadApi;
 class WebApi;
 
 // The stand-in service: the APIs on an HTTPS server, pages and files on a plain HTTP
-// one, each listening on its own thread. The lesson video is made before either listens.
+// one, each listening on its own thread. The lesson video and the whiteboard's data files are
+// made before either listens.
 class LocalService
 {
 public:
     explicit LocalService(ServiceOptions options);
     ~LocalService();
 
-    // Makes the lesson video when it is missing, binds both ports and starts answering; on
-    // failure says why in error.
+    // Makes the lesson video and data files when they are missing, binds both ports and starts
+    // answering; on failure says why in error.
     bool start(std::string& error);
     void stop();
 
@@ -61,6 +63,7 @@ private:
     VersionApi m_version;
     PackageFiles m_packages;
     LessonVideo m_video;
+    ReplayDataFiles m_dataFiles;
     VideoHosts m_videoHosts;
     ReplayApi m_replay;
     ConfigApi m_config;

@@ -69,7 +69,7 @@ QJsonObject ReplayApi::replayData(const QString& planId) const
         { QStringLiteral("stuInfo"), studentInfo(planId) },
         { QStringLiteral("planInfo"), planInfo(planId) },
         { QStringLiteral("videoTime"), videoTime() },
-        { QStringLiteral("replayData"), QJsonArray() } };
+        { QStringLiteral("replayData"), dataFiles() } };
 }
 
 QJsonObject ReplayApi::configs() const
@@ -78,6 +78,15 @@ QJsonObject ReplayApi::configs() const
         { QStringLiteral("videoPath"), QJsonArray::fromStringList(m_videoHosts) },
         { QStringLiteral("appId"), QStringLiteral("zov-demo-app") },
         { QStringLiteral("appKey"), m_appKey } };
+}
+
+QJsonArray ReplayApi::dataFiles() const
+{
+    QJsonArray files;
+    for (const ReplayDataFiles::Listing& file : m_dataFiles)
+        files.append(QJsonObject {
+            { QStringLiteral("url"), file.url }, { QStringLiteral("md5"), file.md5 } });
+    return files;
 }
 
 // Clients send the lesson's number as a number or as text.

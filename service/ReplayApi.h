@@ -1,5 +1,7 @@
 #pragma once
 
+#include "service/ReplayDataFiles.h"
+
 #include <httplib.h>
 
 #include <QJsonArray>
@@ -9,14 +11,16 @@
 
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace zovservice {
 
 class ApiRouter;
 
 // The replay information a client asks for before it plays a finished lesson: which hosts
-// have the video, the player's credentials, the lesson and the stretch of the lesson clock
-// the video covers. Every lesson shares the one recorded video. A test can make it answer
+// have the video, the player's credentials, the lesson, the stretch of the lesson clock
+// the video covers and the whiteboard's data files with their MD5s. Every lesson shares the
+// one recorded video and whiteboard. A test can make it answer
 // with an error instead.
 class ReplayApi
 {
@@ -29,6 +33,11 @@ public:
 
     // Set before the routes: the video hosts are known once the web port is.
     void setVideoHosts(const QStringList& hosts) { m_videoHosts = hosts; }
+    // Set before the routes too: the data files' addresses name the web port.
+    void setDataFiles(std::vector<ReplayDataFiles::Listing> files)
+    {
+        m_dataFiles = std::move(files);
+    }
     void registerRoutes(ApiRouter& router) const;
     // Every later request answers {"code":1,"msg":error}; nothing answers normally again.
     void setError(const std::optional<QString>& error);
@@ -38,12 +47,14 @@ private:
     void handleEnter(const httplib::Request& request, httplib::Response& response) const;
     QJsonObject replayData(const QString& planId) const;
     QJsonObject configs() const;
+    QJsonArray dataFiles() const;
     static std::optional<QString> planIdOf(const QJsonObject& body);
     static QJsonObject studentInfo(const QString& planId);
     static QJsonObject planInfo(const QString& planId);
     static QJsonArray videoTime();
 
     QStringList m_videoHosts;
+    std::vector<ReplayDataFiles::Listing> m_dataFiles;
     QString m_appKey;
     mutable std::mutex m_mutex;
     std::optional<QString> m_error;

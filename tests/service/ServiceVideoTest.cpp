@@ -1,6 +1,9 @@
+#include "HttpExchange.h"
 #include "LocalService.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QtTest>
@@ -15,6 +18,7 @@ constexpr int quietMs = 1500;
 
 // A range of the lesson video from each host, as a client sees it: the right bytes, a host
 // that never has the video, and one that stops at its offset and then holds the connection.
+// Beside the video, the whiteboard's data files the replay information lists.
 class ServiceVideoTest : public QObject
 {
     Q_OBJECT
@@ -24,6 +28,8 @@ private slots:
 
     void rangeFromEachHost_data();
     void rangeFromEachHost();
+
+    void replayListsServedDataFiles();
 
 private:
     LocalService m_service;
@@ -78,6 +84,22 @@ void ServiceVideoTest::rangeFromEachHost()
     QCOMPARE(finished.count() == 1, ended);
     QCOMPARE(body.size(), length);
     QVERIFY(body == m_video.mid(from, length));
+}
+
+void ServiceVideoTest::replayListsServedDataFiles()
+{
+    const HttpExchange http(m_service);
+    const HttpResult reply = http.postApi(
+        QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl"), R"({"planId":1})");
+    const QJsonObject data = QJsonDocument::fromJson(reply.body).object()["data"].toObject();
+    const QJsonArray files = data["replayData"].toArray();
+    QCOMPARE(files.size(), 2);
+    for (const QJsonValue file : files) {
+        const HttpResult served = http.get(QUrl(file["url"].toString()));
+        QCOMPARE(served.status, 200);
+        QCOMPARE(QCryptographicHash::hash(served.body, QCryptographicHash::Md5).toHex(),
+            file["md5"].toString().toLatin1());
+    }
 }
 
 QTEST_GUILESS_MAIN(ServiceVideoTest)

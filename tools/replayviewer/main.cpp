@@ -1,6 +1,9 @@
+#include "core/NetworkHelper.h"
+#include "replay/ReplayQmlTypes.h"
+#include "tools/replayviewer/LessonViewer.h"
 #include "tools/replayviewer/ReplayDataDump.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -23,15 +26,42 @@ int dump(const QStringList& files)
     return allOpened ? 0 : 1;
 }
 
+int view(const QUrl& url)
+{
+    zov::network::NetworkHelper::addRawHeader("Content-Type", "application/json");
+    zov::network::NetworkHelper::initialize();
+    registerReplayQmlTypes();
+    LessonViewer viewer(url);
+    QObject::connect(&viewer, &LessonViewer::finished,
+        [](bool failed) { QCoreApplication::exit(failed ? 1 : 0); });
+    viewer.start();
+    const int result = QCoreApplication::exec();
+    zov::network::NetworkHelper::cleanup();
+    return result;
+}
+
 } // namespace
 
 // A helper for the people who support students: it looks into a lesson's replay.
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.size() >= 2 && arguments.first() == QLatin1String("--dump"))
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const QStringList arguments = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i)
+            list.append(QString::fromLocal8Bit(argv[i]));
+        return list;
+    }();
+    if (arguments.size() >= 2 && arguments.first() == QLatin1String("--dump")) {
+        QCoreApplication app(argc, argv);
         return dump(arguments.mid(1));
-    std::fprintf(stderr, "usage: ZovReplayViewer --dump FILE...\n");
+    }
+    if (arguments.size() == 2 && arguments.first() == QLatin1String("--lesson")) {
+        QApplication app(argc, argv);
+        return view(QUrl(arguments.at(1)));
+    }
+    std::fprintf(stderr,
+        "usage: ZovReplayViewer --dump FILE...\n"
+        "       ZovReplayViewer --lesson REPLAY-INFO-URL?planId=N\n");
     return 2;
 }
