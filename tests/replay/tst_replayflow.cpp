@@ -16,14 +16,14 @@ const QString kReplayTitle = QStringLiteral("课堂回放");
 // The back button at the left of the replay window's title bar.
 const QPoint kBackButton(40, 25);
 
-int coursewarePixels(const QImage& screen)
+int pixelsLike(const QImage& screen, const QColor& wanted)
 {
     int count = 0;
     for (int y = 0; y < screen.height(); y += 2) {
         for (int x = 0; x < screen.width(); x += 2) {
             const QColor colour(screen.pixel(x, y));
-            if (qAbs(colour.red() - 0xFF) < 16 && qAbs(colour.green() - 0xEE) < 16
-                && qAbs(colour.blue() - 0xBB) < 16)
+            if (qAbs(colour.red() - wanted.red()) < 16 && qAbs(colour.green() - wanted.green()) < 16
+                && qAbs(colour.blue() - wanted.blue()) < 16)
                 count += 4;
         }
     }
@@ -63,7 +63,8 @@ private slots:
         QVERIFY(m_env.waitForRunLog(
             "ReplayPageManager::onVideoStartPlay 01:00 / 03:00", kStartTimeoutMs));
         QVERIFY(m_env.runLogText().contains("start: 60 arg: 60"));
-        QTRY_VERIFY_WITH_TIMEOUT(coursewarePixels(screenshot()) > 100000, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            pixelsLike(screenshot(), QColor(0xFF, 0xEE, 0xBB)) > 100000, 10000);
 
         const QStringList before = m_xdo.visibleWindows(m_program.pid());
         QVERIFY(m_xdo.click(window, kBackButton.x(), kBackButton.y()));
@@ -73,6 +74,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
             m_xdo.waitForVisibleWindow(m_program.pid(), kReplayTitle, 100).isEmpty(), 10000);
         QCOMPARE(m_program.process().state(), QProcess::Running);
+    }
+
+    // The support tool opens the lesson with its whiteboard: the teacher's drawing of
+    // the first seconds shows over the courseware video.
+    void viewerDrawsTheRecordedWhiteboard()
+    {
+        QProcess viewer;
+        viewer.setProcessEnvironment(
+            StagedProgram::clientEnvironment(m_env, m_service, m_display.name()));
+        viewer.setWorkingDirectory(m_program.versionDir());
+        viewer.setProcessChannelMode(QProcess::MergedChannels);
+        viewer.start(m_program.versionDir() + QStringLiteral("/ZovReplayViewer"),
+            { QStringLiteral("--lesson"),
+                m_service.apiBaseUrl().toString()
+                    + QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl?planId=20475") });
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (output += viewer.readAll()).contains("onDrawFinished"), kStartTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(pixelsLike(screenshot(), QColor(0xD3, 0x2F, 0x2F)) > 300, 15000);
+        viewer.terminate();
+        QVERIFY(viewer.waitForFinished(10000));
     }
 
 private:
