@@ -37,6 +37,14 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 allow_webengine_as_root
 
+# With ZOV_DEMO_VIEWER=1 the support tool opens the service's recorded lesson with its
+# whiteboard instead of the program.
+if [ -n "${ZOV_DEMO_VIEWER:-}" ]; then
+  cd "$STAGE_DIR/$VERSION"
+  ./ZovReplayViewer --lesson "$api_url/olbusiness/api/playback/getReplayEnterUrl?planId=20475"
+  exit $?
+fi
+
 # With ZOV_DEMO_UPDATE=force|optional|silent the service announces version 1.6.8.0, a
 # full package built from the staged program. The update rewrites its installation, so
 # the demo then runs from a fresh copy of the stage instead of the stage itself.

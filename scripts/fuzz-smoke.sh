@@ -8,7 +8,7 @@ cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF >/dev/null
 cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage \
-  fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata
+  fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata fuzz_packetcontent
 seconds=${ZOV_FUZZ_SECONDS:-15}
 work=$(mktemp -d)
 cp -r "$ROOT_DIR/fuzz/corpus/remoteconfig" "$work/remoteconfig"
@@ -17,6 +17,7 @@ cp -r "$ROOT_DIR/fuzz/corpus/jsrequest" "$work/jsrequest"
 cp -r "$ROOT_DIR/fuzz/corpus/updatereply" "$work/updatereply"
 cp -r "$ROOT_DIR/fuzz/corpus/replayinfo" "$work/replayinfo"
 cp -r "$ROOT_DIR/fuzz/corpus/replaydata" "$work/replaydata"
+cp -r "$ROOT_DIR/fuzz/corpus/packetcontent" "$work/packetcontent"
 mkdir -p "$work/logmessage"
 # Qt 5.15's JSON parser leaks a few bytes when a key repeats with an array or object
 # as its value ({"d":{"a":[1],"a":[2]}}); that is
@@ -30,5 +31,6 @@ options=(-max_total_time="$seconds" -artifact_prefix="$work/")
 "$fuzz_build/fuzz/fuzz_updatereply" "${options[@]}" "$work/updatereply"
 "$fuzz_build/fuzz/fuzz_replayinfo" "${options[@]}" "$work/replayinfo"
 "$fuzz_build/fuzz/fuzz_replaydata" "${options[@]}" "$work/replaydata"
+"$fuzz_build/fuzz/fuzz_packetcontent" "${options[@]}" "$work/packetcontent"
 rm -rf "$work"
 echo "Fuzzing smoke run: ok"
