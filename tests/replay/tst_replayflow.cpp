@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 #include "XdoTool.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QProcess>
 #include <QSettings>
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr int kStartTimeoutMs = 60000;
+constexpr int kPixelTimeoutMs = 15000;
 const QString kReplayTitle = QStringLiteral("课堂回放");
 // The back button at the left of the replay window's title bar.
 const QPoint kBackButton(40, 25);
@@ -92,12 +94,24 @@ private slots:
         QByteArray output;
         QTRY_VERIFY_WITH_TIMEOUT(
             (output += viewer.readAll()).contains("onDrawFinished"), kStartTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(pixelsLike(screenshot(), QColor(0xD3, 0x2F, 0x2F)) > 300, 15000);
+        QVERIFY(waitForPixels(QColor(0xD3, 0x2F, 0x2F), 300));
         viewer.terminate();
         QVERIFY(viewer.waitForFinished(10000));
     }
 
 private:
+    // A screenshot takes a while, so the wait counts time rather than tries.
+    bool waitForPixels(const QColor& colour, int minimum) const
+    {
+        const QDeadlineTimer deadline(kPixelTimeoutMs);
+        while (!deadline.hasExpired()) {
+            if (pixelsLike(screenshot(), colour) > minimum)
+                return true;
+            QTest::qWait(200);
+        }
+        return false;
+    }
+
     QString newWindow(const QStringList& before) const
     {
         for (const QString& window : m_xdo.visibleWindows(m_program.pid()))
