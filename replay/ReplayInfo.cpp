@@ -2,6 +2,8 @@
 
 #include "app/Context.h"
 
+#include <QJsonDocument>
+
 std::optional<ReplayInfo> ReplayInfo::fromReply(
     bool ok, const QJsonObject& reply, const QString& transportError, QString& failureText)
 {
@@ -33,6 +35,15 @@ std::optional<ReplayInfo> ReplayInfo::fromReply(
     if (replayData.isArray())
         info.replayData = replayData.toArray();
     return info;
+}
+
+QByteArray ReplayInfo::requestBody(const QJsonValue& planId, const QJsonValue& coursewareType)
+{
+    // 5 is the service's business number for lesson replays.
+    QJsonObject body { { QStringLiteral("bizId"), 5 }, { QStringLiteral("planId"), planId } };
+    if (!coursewareType.isUndefined())
+        body.insert(QStringLiteral("courseware_type"), coursewareType);
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
 QStringList ReplayInfo::joinedPaths(const QJsonArray& hosts, const QString& file)

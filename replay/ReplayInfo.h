@@ -29,6 +29,11 @@ struct ReplayInfo
     // video's "configs"; failureText then holds what to tell the student.
     static std::optional<ReplayInfo> fromReply(
         bool ok, const QJsonObject& reply, const QString& transportError, QString& failureText);
+    // The replay information is asked for with a short time-out: a student is waiting.
+    static constexpr int requestTimeoutMs = 5000;
+    // The request's body for a lesson; a courseware type is sent only when given.
+    static QByteArray requestBody(
+        const QJsonValue& planId, const QJsonValue& coursewareType = QJsonValue::Undefined);
     // One full address per host: the host followed by the file.
     static QStringList joinedPaths(const QJsonArray& hosts, const QString& file);
 

@@ -244,14 +244,13 @@ int ReplayPlayPage::storedPosition() const
 
 void ReplayPlayPage::savePosition(float position, int duration)
 {
-    if (!playRestoreEnabled())
-        return;
     const qint64 now = m_sinceInit.elapsed();
     if (lastSaveTime != 0 && now - lastSaveTime <= kSaveIntervalMs)
         return;
     // A zero would read as "never saved".
     lastSaveTime = qMax<qint64>(now, 1);
-    if (float(duration) - position > kNoSaveBeforeEndSeconds)
+    // The setting is a file read, so it is asked at most once a save interval, not per tick.
+    if (playRestoreEnabled() && float(duration) - position > kNoSaveBeforeEndSeconds)
         PlayProgressStore(Context::instance()->data().replayPlanId, accountKey()).store(position);
 }
 

@@ -3,6 +3,8 @@
 #include "service/LessonVideo.h"
 #include "service/ReplayApi.h"
 
+#include "replay/GraphicsData.h"
+
 #include <QDataStream>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,27 +24,10 @@ enum MessageType : qint32
     WhiteboardPacket = 11,
 };
 
-enum Action : qint16
-{
-    Undo = 1,
-    Redo = 2,
-    Update = 3,
-    Add = 4,
-    Delete = 5,
-    Clear = 6,
-};
-
-enum Shape : qint16
-{
-    NoShape = 0,
-    Pen = 1,
-    Arrow = 4,
-    Triangle = 6,
-    Rectangle = 7,
-    Ellipse = 8,
-    Text = 11,
-    Dash = 12,
-};
+// The recording speaks the client's whiteboard vocabulary.
+using Action = GraphicsData::Action;
+using Shape = GraphicsData::Shape;
+constexpr Shape NoShape = Shape(0);
 
 enum Sender
 {
@@ -100,25 +85,38 @@ constexpr int clearedPage = 3;
 const std::vector<View> pageViews = { { 0, 0 }, { 10000, 360 }, { 20000, 0 } };
 
 const std::vector<Step> pageSteps = {
-    { 3000, Teacher, Add, TeacherPen, Pen, 0, { { 60, 150 }, { 100, 135 }, { 140, 130 } } },
-    { 3200, Teacher, Add, TeacherPen, Pen, 1, { { 180, 140 }, { 220, 160 }, { 260, 175 } } },
-    { 3400, Teacher, Add, TeacherPen, Pen, 2, { { 300, 170 }, { 340, 150 }, { 380, 140 } } },
-    { 5000, Teacher, Add, Box, Rectangle, 0, { { 580, 120 }, { 880, 250 } } },
-    { 7000, Teacher, Add, Pointer, Arrow, 0, { { 60, 470 }, { 250, 320 } } },
-    { 9000, Teacher, Add, Heading, Text, 0, { { 690, 300 }, { 930, 350 } } },
-    { 12000, Teacher, Update, Box, Rectangle, 0, { { 700, 400 }, { 920, 520 } } },
-    { 15000, Student, Add, StudentPen, Pen, 0, { { 80, 250 }, { 130, 230 }, { 180, 240 } } },
-    { 15200, Student, Add, StudentPen, Pen, 1, { { 230, 260 }, { 280, 265 }, { 330, 250 } } },
-    { 15400, Student, Add, StudentPen, Pen, 2, { { 380, 235 }, { 430, 230 }, { 480, 245 } } },
-    { 17000, Teacher, Undo, StudentPen, NoShape, 0, {} },
-    { 18000, Teacher, Redo, StudentPen, NoShape, 0, {} },
-    { 21000, Teacher, Add, Circle, Ellipse, 0, { { 40, 500 }, { 260, 660 } } },
-    { 21100, Teacher, Add, Rule, Dash, 0, { { 40, 700 }, { 920, 700 } } },
-    { 21200, Teacher, Add, Wedge, Triangle, 0, { { 700, 650 }, { 810, 550 }, { 920, 650 } } },
-    { 24000, Teacher, Delete, Pointer, NoShape, 0, {} },
+    { 3000, Teacher, GraphicsData::Add, TeacherPen, GraphicsData::Pen, 0,
+        { { 60, 150 }, { 100, 135 }, { 140, 130 } } },
+    { 3200, Teacher, GraphicsData::Add, TeacherPen, GraphicsData::Pen, 1,
+        { { 180, 140 }, { 220, 160 }, { 260, 175 } } },
+    { 3400, Teacher, GraphicsData::Add, TeacherPen, GraphicsData::Pen, 2,
+        { { 300, 170 }, { 340, 150 }, { 380, 140 } } },
+    { 5000, Teacher, GraphicsData::Add, Box, GraphicsData::Rectangle, 0,
+        { { 580, 120 }, { 880, 250 } } },
+    { 7000, Teacher, GraphicsData::Add, Pointer, GraphicsData::Arrow, 0,
+        { { 60, 470 }, { 250, 320 } } },
+    { 9000, Teacher, GraphicsData::Add, Heading, GraphicsData::Text, 0,
+        { { 690, 300 }, { 930, 350 } } },
+    { 12000, Teacher, GraphicsData::Update, Box, GraphicsData::Rectangle, 0,
+        { { 700, 400 }, { 920, 520 } } },
+    { 15000, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 0,
+        { { 80, 250 }, { 130, 230 }, { 180, 240 } } },
+    { 15200, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 1,
+        { { 230, 260 }, { 280, 265 }, { 330, 250 } } },
+    { 15400, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 2,
+        { { 380, 235 }, { 430, 230 }, { 480, 245 } } },
+    { 17000, Teacher, GraphicsData::Undo, StudentPen, NoShape, 0, {} },
+    { 18000, Teacher, GraphicsData::Redo, StudentPen, NoShape, 0, {} },
+    { 21000, Teacher, GraphicsData::Add, Circle, GraphicsData::Ellipse, 0,
+        { { 40, 500 }, { 260, 660 } } },
+    { 21100, Teacher, GraphicsData::Add, Rule, GraphicsData::DashedLine, 0,
+        { { 40, 700 }, { 920, 700 } } },
+    { 21200, Teacher, GraphicsData::Add, Wedge, GraphicsData::Triangle, 0,
+        { { 700, 650 }, { 810, 550 }, { 920, 650 } } },
+    { 24000, Teacher, GraphicsData::Delete, Pointer, NoShape, 0, {} },
 };
 
-const Step clearStep { 27000, Teacher, Clear, NoItem, NoShape, 0, {} };
+const Step clearStep { 27000, Teacher, GraphicsData::Clear, NoItem, NoShape, 0, {} };
 
 qint64 pageStartMs(int page)
 {
@@ -151,7 +149,7 @@ QByteArray shapeOf(const Step& step, int page)
         << quint32(step.points.size());
     for (const QPoint& point : step.points)
         out << qint32(point.x()) << qint32(point.y());
-    if (step.shape == Text) {
+    if (step.shape == GraphicsData::Text) {
         writeBytes(out, QStringLiteral("第%1页的重点").arg(page).toUtf8());
         out << fontSize << qint16(0);
     }
@@ -160,10 +158,10 @@ QByteArray shapeOf(const Step& step, int page)
 
 QByteArray contentOf(const Step& step, int page)
 {
-    if (step.action == Add || step.action == Update)
+    if (step.action == GraphicsData::Add || step.action == GraphicsData::Update)
         return shapeOf(step, page);
     QByteArray content;
-    if (step.action == Delete) {
+    if (step.action == GraphicsData::Delete) {
         QDataStream out(&content, QIODevice::WriteOnly);
         out << quint32(1) << itemId(page, step.item);
     }

@@ -51,9 +51,6 @@ enum EnterRoomType
 };
 
 constexpr int kRestartDelayMs = 200;
-constexpr int kRequestTimeoutMs = 5000;
-// The replay service's business number for lesson replays.
-constexpr int kReplayBizId = 5;
 
 QString replayInfoUrl()
 {
@@ -288,20 +285,15 @@ void WebMainWindow::onShowPlayBack(QJsonObject msg)
 {
     const QJsonValue classId = msg.value(QStringLiteral("classId"));
     qDebug() << Q_FUNC_INFO << classId;
-    QJsonObject body;
-    body.insert(QStringLiteral("bizId"), kReplayBizId);
-    body.insert(QStringLiteral("planId"), classId);
-    if (msg.contains(QStringLiteral("courseware_type")))
-        body.insert(
-            QStringLiteral("courseware_type"), msg.value(QStringLiteral("courseware_type")));
     auto* request = new zov::network::NetworkHelper(this, QStringLiteral("getReplayEnterUrl"));
     connect(request, &zov::network::NetworkHelper::httpFinished, this,
         [this, request](bool ok, const QJsonValue& value, const QString& message) {
             request->deleteLater();
             onGetReplayInfo(ok, value, message);
         });
-    request->post(replayInfoUrl(), QJsonDocument(body).toJson(QJsonDocument::Compact), false,
-        kRequestTimeoutMs);
+    request->post(replayInfoUrl(),
+        ReplayInfo::requestBody(classId, msg.value(QStringLiteral("courseware_type"))), false,
+        ReplayInfo::requestTimeoutMs);
 }
 
 void WebMainWindow::onGetReplayInfo(bool stat, QJsonValue json_value, QString err_msg)

@@ -7,18 +7,9 @@
 #include "replay/ReplayPlayPage.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QUrlQuery>
 
 #include <cstdio>
-
-namespace {
-
-constexpr int kRequestTimeoutMs = 5000;
-constexpr int kReplayBizId = 5;
-
-} // namespace
 
 LessonViewer::LessonViewer(const QUrl& url, QObject* parent)
     : QObject(parent)
@@ -27,16 +18,15 @@ LessonViewer::LessonViewer(const QUrl& url, QObject* parent)
 
 void LessonViewer::start()
 {
-    QJsonObject body { { QStringLiteral("bizId"), kReplayBizId },
-        { QStringLiteral("planId"), QUrlQuery(m_url).queryItemValue(QStringLiteral("planId")) } };
     auto* request = new zov::network::NetworkHelper(this, QStringLiteral("getReplayEnterUrl"));
     connect(request, &zov::network::NetworkHelper::httpFinished, this,
         [this, request](bool ok, const QJsonValue& value, const QString& message) {
             request->deleteLater();
             onReplayInfo(ok, value, message);
         });
-    request->post(m_url.toString(), QJsonDocument(body).toJson(QJsonDocument::Compact), false,
-        kRequestTimeoutMs);
+    request->post(m_url.toString(),
+        ReplayInfo::requestBody(QUrlQuery(m_url).queryItemValue(QStringLiteral("planId"))), false,
+        ReplayInfo::requestTimeoutMs);
 }
 
 void LessonViewer::onReplayInfo(bool ok, const QJsonValue& value, const QString& message)
