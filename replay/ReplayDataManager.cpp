@@ -40,7 +40,24 @@ void ReplayDataManager::addReplayData(ReplayData& data)
         teacherId = QString::fromUtf8(data.teacherId);
     const auto smaller = std::find_if(replayDatas.begin(), replayDatas.end(),
         [&data](const ReplayData& file) { return file.index < data.index; });
-    replayDatas.insert(smaller, data);
+    const int position = int(smaller - replayDatas.begin());
+    replayDatas.insert(position, data);
+    m_recordTimes.insert(position, recordTimeIndexOf(data));
+}
+
+ReplayDataManager::RecordTimeIndex ReplayDataManager::recordTimeIndexOf(const ReplayData& data)
+{
+    RecordTimeIndex index;
+    for (auto page = data.pages.cbegin(); page != data.pages.cend(); ++page) {
+        QVector<qint64>& latestUpTo = index[page.key()];
+        latestUpTo.reserve(page->records().size());
+        qint64 latest = std::numeric_limits<qint64>::min();
+        for (const WhiteboardRecord& record : page->records()) {
+            latest = qMax(latest, record.timeStamp);
+            latestUpTo.append(latest);
+        }
+    }
+    return index;
 }
 
 void ReplayDataManager::setSegments(const QList<VideoSegment>& list)
@@ -113,18 +130,28 @@ void ReplayDataManager::showData(const StatusData& data, MainQuickWidget* scene)
         scene->clear();
     }
     lastPageName = data.pageName;
-    for (const ReplayData& file : qAsConst(replayDatas)) {
-        const auto page = file.pages.constFind(data.pageName);
-        if (page == file.pages.cend())
-            continue;
-        for (const WhiteboardRecord& record : page->records()) {
-            if (record.timeStamp > time)
-                break;
-            if (record.timeStamp <= lastShowTime)
-                continue;
-            const int role = QString::fromUtf8(record.senderId) == teacherId ? 0 : 1;
-            scene->onExternalGraphicData(role, record.data, true);
-        }
+    for (int file = 0; file < replayDatas.size(); ++file) {
+        const auto page = replayDatas.at(file).pages.constFind(data.pageName);
+        if (page != replayDatas.at(file).pages.cend())
+            drawPageRecords(*page, m_recordTimes.at(file).value(data.pageName), time, scene);
     }
     lastShowTime = time;
+}
+
+// Walking the page's records in file order, the first one later than time ends the walk and
+// those later than lastShowTime are drawn. Everything before the first record later than
+// lastShowTime is at or before it, so the walk can start there.
+void ReplayDataManager::drawPageRecords(const ReplayPageRecords& page,
+    const QVector<qint64>& latestUpTo, qint64 time, MainQuickWidget* scene) const
+{
+    const QList<WhiteboardRecord>& records = page.records();
+    const auto first = std::upper_bound(latestUpTo.begin(), latestUpTo.end(), lastShowTime);
+    const auto stop = std::upper_bound(first, latestUpTo.end(), time);
+    for (int i = int(first - latestUpTo.begin()); i < int(stop - latestUpTo.begin()); ++i) {
+        const WhiteboardRecord& record = records.at(i);
+        if (record.timeStamp <= lastShowTime)
+            continue;
+        const int role = QString::fromUtf8(record.senderId) == teacherId ? 0 : 1;
+        scene->onExternalGraphicData(role, record.data, true);
+    }
 }

@@ -5,6 +5,7 @@
 #include "replay/StatusData.h"
 #include "replay/VideoSegment.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QList>
 #include <QObject>
@@ -44,8 +45,14 @@ private:
         int index = 0;
     };
 
+    // Per page key, the latest record time up to each record of the page's list.
+    using RecordTimeIndex = QHash<QString, QVector<qint64>>;
+
     qint64 lessonTimeAt(qint64 positionMs) const;
     void rebuildPageIndex();
+    static RecordTimeIndex recordTimeIndexOf(const ReplayData& data);
+    void drawPageRecords(const ReplayPageRecords& page, const QVector<qint64>& latestUpTo,
+        qint64 time, MainQuickWidget* scene) const;
 
     QList<ReplayData> replayDatas;
     QList<IrcDataList> ircDataLists;
@@ -57,4 +64,7 @@ private:
     // the first change at or after a time is found by halving instead of walking.
     QVector<IrcData> m_pageChanges;
     QVector<qint64> m_latestUpTo;
+    // One per entry of replayDatas, in the same order: a tick finds the records it has to
+    // draw by halving, however long the lesson has run.
+    QList<RecordTimeIndex> m_recordTimes;
 };

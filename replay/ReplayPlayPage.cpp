@@ -9,6 +9,7 @@
 #include "replay/ReplayDataManager.h"
 #include "replay/ReplayVideoCtrl.h"
 #include "replay/RoomTitleWidget.h"
+#include "replay/VideoFrameSplitter.h"
 #include "replay/VideoLoading.h"
 #include "replay/VideoQuickWidget.h"
 #include "widgets/MessageBoxW.h"
@@ -375,17 +376,12 @@ void ReplayPlayPage::onImageAvailable(uchar* data, int width, int height)
 {
     if (!whiteboard || !headVideo || width <= 0 || height <= 0)
         return;
-    const QImage frame(data, width, height, QImage::Format_RGB888);
-    const int courseware = coursewareWidth(width);
-    const QImage page = frame.copy(0, 0, courseware, height);
-    const QImage heads = frame.copy(courseware, 0, width - courseware, height);
     const int sceneWidth = whiteboard->width();
-    whiteboard->setFrame(
-        page.scaled(sceneWidth, sceneWidth * 3 / 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_RGBA8888));
-    headVideo->setFrame(
-        heads.scaled(headVideo->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-            .convertToFormat(QImage::Format_RGBA8888));
+    const VideoFrameSplitter::Parts parts
+        = VideoFrameSplitter::split(QImage(data, width, height, QImage::Format_RGB888),
+            coursewareWidth(width), QSize(sceneWidth, sceneWidth * 3 / 4), headVideo->size());
+    whiteboard->setFrame(parts.page);
+    headVideo->setFrame(parts.heads);
 }
 
 void ReplayPlayPage::onDownloaderResourse(ReplayDataDownLoader::DataResource source)

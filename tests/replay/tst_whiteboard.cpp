@@ -106,8 +106,9 @@ private slots:
         QCOMPARE(shapes->itemCount(), 0);
     }
 
-    // A student's stroke goes to the second layer; a jump back redraws the page from an
-    // empty scene; a page change starts from an empty one.
+    // A student's stroke goes to the second layer; a later record written before an earlier
+    // one holds the earlier back, which is then skipped as already past; a jump back redraws
+    // the page from an empty scene; a page change starts from an empty one.
     void timelineDrawsEachRecordOnce()
     {
         GraphicsData stroke = shape(4, 1, 7, { { 10, 10 }, { 200, 200 } });
@@ -115,7 +116,8 @@ private slots:
         ReplayData file;
         file.teacherId = "teacher";
         file.pages["cw_p1"].records() = { recordAt(100, "student", stroke),
-            recordAt(200, "teacher", shape(4, 7, 8, { { 1, 1 }, { 90, 90 } })) };
+            recordAt(200, "teacher", shape(4, 7, 8, { { 1, 1 }, { 90, 90 } })),
+            recordAt(180, "teacher", shape(4, 8, 9, { { 1, 1 }, { 90, 90 } })) };
         ReplayDataManager timeline(nullptr);
         timeline.addReplayData(file);
         StatusData state;
@@ -125,6 +127,9 @@ private slots:
         timeline.showData(state, m_scene.data());
         QCOMPARE(m_scene->penLayer(1)->strokeCount(), 1);
         QCOMPARE(m_scene->penLayer(0)->strokeCount(), 0);
+        QCOMPARE(m_scene->shapes()->itemCount(), 0);
+        state.time = 190;
+        timeline.showData(state, m_scene.data());
         QCOMPARE(m_scene->shapes()->itemCount(), 0);
         state.time = 250;
         timeline.showData(state, m_scene.data());
