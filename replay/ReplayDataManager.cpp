@@ -102,6 +102,35 @@ qint64 ReplayDataManager::lessonTimeAt(qint64 positionMs) const
     return segments.last().endTime;
 }
 
+qint64 ReplayDataManager::videoPositionAt(qint64 lessonTime) const
+{
+    qint64 before = 0;
+    for (const VideoSegment& segment : segments) {
+        if (lessonTime >= segment.startTime && lessonTime < segment.endTime)
+            return before + lessonTime - segment.startTime;
+        before += segment.duration;
+    }
+    return -1;
+}
+
+QVector<ReplayDataManager::PageTurn> ReplayDataManager::pageTurns() const
+{
+    QVector<IrcData> changes = m_pageChanges;
+    std::stable_sort(changes.begin(), changes.end(),
+        [](const IrcData& a, const IrcData& b) { return a.timeStamp < b.timeStamp; });
+    QVector<PageTurn> turns;
+    QString shownPage;
+    for (const IrcData& change : qAsConst(changes)) {
+        const QString page = change.coursewareId + QLatin1Char('_') + change.pageId;
+        const qint64 position = videoPositionAt(change.timeStamp);
+        if (page == shownPage || position < 0)
+            continue;
+        shownPage = page;
+        turns.append({ position, change.pageId });
+    }
+    return turns;
+}
+
 StatusData ReplayDataManager::getPageNameByTimeStamp(qint64 time) const
 {
     StatusData state;

@@ -20,6 +20,13 @@ class ReplayDataManager : public QObject
 {
     Q_OBJECT
 public:
+    // A moment in the video where another courseware page comes up.
+    struct PageTurn
+    {
+        qint64 positionMs;
+        QString pageId;
+    };
+
     explicit ReplayDataManager(QObject* parent);
 
     // The replay information's "videoTime" entries ("startTime", "endTime").
@@ -35,6 +42,8 @@ public:
     void showData(const StatusData& data, MainQuickWidget* scene);
     // The last page change strictly before time; its time field is left 0.
     StatusData getPageNameByTimeStamp(qint64 time) const;
+    // Every page turn read so far, in video order; turns outside the video are left out.
+    QVector<PageTurn> pageTurns() const;
     QString teacher() const { return teacherId; }
     const QList<ReplayData>& files() const { return replayDatas; }
 
@@ -49,6 +58,8 @@ private:
     using RecordTimeIndex = QHash<QString, QVector<qint64>>;
 
     qint64 lessonTimeAt(qint64 positionMs) const;
+    // -1 for a lesson time the video does not cover.
+    qint64 videoPositionAt(qint64 lessonTime) const;
     void rebuildPageIndex();
     static RecordTimeIndex recordTimeIndexOf(const ReplayData& data);
     void drawPageRecords(const ReplayPageRecords& page, const QVector<qint64>& latestUpTo,

@@ -397,6 +397,26 @@ void ReplayPlayPage::onReadDatas(QList<IrcData>& ircDatas, ReplayData& data)
     sender()->deleteLater();
     dataManager->addIrcDatas(ircDatas, data.index);
     dataManager->addReplayData(data);
+    if (m_mode == 2)
+        showPageMarks();
+}
+
+// Page ids are usually the page's number; others are counted in the order they turn up.
+void ReplayPlayPage::showPageMarks()
+{
+    QVector<QPair<float, QString>> marks;
+    QStringList pagesSeen;
+    for (const ReplayDataManager::PageTurn& turn : dataManager->pageTurns()) {
+        bool numbered = false;
+        int number = turn.pageId.toInt(&numbered);
+        if (!numbered || number <= 0) {
+            if (!pagesSeen.contains(turn.pageId))
+                pagesSeen.append(turn.pageId);
+            number = pagesSeen.indexOf(turn.pageId) + 1;
+        }
+        marks.append({ float(turn.positionMs) / 1000.0f, QStringLiteral("第 %1 页").arg(number) });
+    }
+    ctrl->setMarks(marks);
 }
 
 bool ReplayPlayPage::isZoomed() const

@@ -119,6 +119,7 @@ private:
     void showWhiteboardState(float position);
     QRect videoArea() const;
     bool isZoomed() const;
+    void showPageMarks();
 
     int m_mode;
     zov::pull::PullStream* player = nullptr;

@@ -79,8 +79,10 @@ ReplayVideoCtrl::ReplayVideoCtrl(QWidget* parent)
     column->addLayout(buttons);
 
     connect(m_progress, &VideoPrograssBar::valueChanged, this, &ReplayVideoCtrl::onValueChanged);
-    connect(
-        m_progress, &VideoPrograssBar::tooltipChanged, this, &ReplayVideoCtrl::onShowValueTooltip);
+    connect(m_progress, QOverload<float, QPoint, bool>::of(&VideoPrograssBar::tooltipChanged), this,
+        &ReplayVideoCtrl::onShowValueTooltip);
+    connect(m_progress, QOverload<QString, QPoint, bool>::of(&VideoPrograssBar::tooltipChanged),
+        this, &ReplayVideoCtrl::onShowTooltip);
     connect(m_volume, &Volume::volumeChanged, this, &ReplayVideoCtrl::onVolumeValueChanged);
     m_hideTimer->setInterval(kCheckHideIntervalMs);
     connect(m_hideTimer, &QTimer::timeout, this, &ReplayVideoCtrl::onCheckHide);
@@ -134,6 +136,25 @@ float ReplayVideoCtrl::volume() const
 void ReplayVideoCtrl::onDurationChange(int seconds)
 {
     duration = seconds;
+    updateBarMarks();
+}
+
+void ReplayVideoCtrl::setMarks(const QVector<QPair<float, QString>>& marks)
+{
+    m_marks = marks;
+    updateBarMarks();
+}
+
+void ReplayVideoCtrl::updateBarMarks()
+{
+    QVector<VideoPrograssBar::Mark> barMarks;
+    if (duration > 0) {
+        for (const auto& mark : qAsConst(m_marks)) {
+            if (mark.first >= 0 && mark.first <= float(duration))
+                barMarks.append({ mark.first / float(duration), mark.second });
+        }
+    }
+    m_progress->setMarks(barMarks);
 }
 
 void ReplayVideoCtrl::onVideoStartPlay()
@@ -253,6 +274,15 @@ void ReplayVideoCtrl::mouseMoveEvent(QMouseEvent* event)
 {
     onUserActivity();
     QWidget::mouseMoveEvent(event);
+}
+
+void ReplayVideoCtrl::onShowTooltip(QString text, QPoint pos, bool show)
+{
+    if (!show || duration <= 0) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(pos - QPoint(0, 36), text, m_progress);
 }
 
 void ReplayVideoCtrl::onShowValueTooltip(float value, QPoint pos, bool show)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPair>
+#include <QVector>
 #include <QWidget>
 
 class QAction;
@@ -25,6 +27,8 @@ public:
     int videoDuration() const { return duration; }
     QString timeText() const;
     float volume() const;
+    // Named places of the video, at a number of seconds each; shown once the duration is known.
+    void setMarks(const QVector<QPair<float, QString>>& marks);
 
     // Keyboard control: seek by a number of seconds from here, change the volume by a
     // step (both clamped), and show the bar again after a pointer or key was used.
@@ -54,6 +58,7 @@ public slots:
     void onRefreshClicked();
     void onVolumeClicked();
     void onZoomClicked();
+    void onShowTooltip(QString text, QPoint pos, bool show);
     void onShowValueTooltip(float value, QPoint pos, bool show);
     void onSpeedPlayClicked(QAction* action);
 
@@ -66,11 +71,13 @@ private:
     QToolButton* createSpeedButton();
     void seekTo(float seconds);
     void setPlaying(bool isPlaying);
+    void updateBarMarks();
 
     int duration = 0;
     float current = 0;
     bool playing = true;
     int idleChecks = 0;
+    QVector<QPair<float, QString>> m_marks;
     VideoPrograssBar* m_progress;
     QLabel* m_time;
     QToolButton* m_playButton;

@@ -197,21 +197,29 @@ private slots:
         QFETCH(int, yOffset);
         ReplayDataManager manager(nullptr);
         QCOMPARE(manager.getStatusData(positionMs).time, qint64(0));
-        manager.setSegments(ReplayDataManager::segmentsFromVideoTime(
-            QJsonDocument::fromJson(R"([{"startTime":1000000,"endTime":1060000},)"
-                                    R"({"startTime":"2000000","endTime":2060000}])")
-                .array()));
-        QList<IrcData> second { pageChange("p3", 2059999), pageChange("p9", 2040000) };
-        QList<IrcData> first { pageChange("p1", 1010000), pageChange("p2", 2020000) };
-        ReplayData file;
-        manager.addIrcDatas(second, 1);
-        manager.addReplayData(file);
-        manager.addIrcDatas(first, 0);
+        fillTwoStretches(manager);
         const StatusData state = manager.getStatusData(positionMs);
         QCOMPARE(state.time, lessonTime);
         QCOMPARE(state.pageName, page);
         QCOMPARE(state.width, page.isEmpty() ? 960 : 1000);
         QCOMPARE(state.yOffset, yOffset);
+    }
+
+    // Marks for the progress bar: in video order, a scroll of the shown page is none.
+    void pageTurnsAreVideoPositions()
+    {
+        ReplayDataManager manager(nullptr);
+        fillTwoStretches(manager);
+        QList<IrcData> scroll { pageChange("p9", 2050000) };
+        manager.addIrcDatas(scroll, 2);
+        QVector<qint64> positions;
+        QStringList pages;
+        for (const ReplayDataManager::PageTurn& turn : manager.pageTurns()) {
+            positions.append(turn.positionMs);
+            pages.append(turn.pageId);
+        }
+        QCOMPARE(positions, QVector<qint64>({ 10000, 80000, 100000, 119999 }));
+        QCOMPARE(pages, QStringList({ "p1", "p2", "p9", "p3" }));
     }
 
     void encodedPacketsDecodeToTheSameAction()
@@ -237,6 +245,21 @@ private slots:
             QCOMPARE(decoded.ids, data.ids);
         }
         QCOMPARE(package->highestMsgId("cw_p9", true), 2);
+    }
+
+private:
+    static void fillTwoStretches(ReplayDataManager& manager)
+    {
+        manager.setSegments(ReplayDataManager::segmentsFromVideoTime(
+            QJsonDocument::fromJson(R"([{"startTime":1000000,"endTime":1060000},)"
+                                    R"({"startTime":"2000000","endTime":2060000}])")
+                .array()));
+        QList<IrcData> second { pageChange("p3", 2059999), pageChange("p9", 2040000) };
+        QList<IrcData> first { pageChange("p1", 1010000), pageChange("p2", 2020000) };
+        ReplayData file;
+        manager.addIrcDatas(second, 1);
+        manager.addReplayData(file);
+        manager.addIrcDatas(first, 0);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "replay/ReplayVideoCtrl.h"
 #include "replay/SequenceFrame.h"
 #include "replay/VideoLoading.h"
+#include "replay/VideoPrograssBar.h"
 
 #include "LocalService.h"
 #include "LogRecorder.h"
@@ -137,6 +138,31 @@ private slots:
         QVERIFY(ctrl.isPlaying());
         ctrl.seekBy(-700);
         QCOMPARE(seeks.last().at(0).toFloat(), 0.0f);
+    }
+
+    // A mark names itself only within 0.002 of the bar, and letting go there lands on it.
+    void marksNameTheirPlaceAndCatchSeeks()
+    {
+        ReplayVideoCtrl ctrl;
+        ctrl.onDurationChange(200);
+        ctrl.setMarks(
+            { { 50, QStringLiteral("第 2 页") }, { 500, QStringLiteral("after the end") } });
+        auto* bar = ctrl.findChild<VideoPrograssBar*>();
+        bar->resize(1000, 18);
+        QSignalSpy names(
+            bar, QOverload<QString, QPoint, bool>::of(&VideoPrograssBar::tooltipChanged));
+        QSignalSpy times(
+            bar, QOverload<float, QPoint, bool>::of(&VideoPrograssBar::tooltipChanged));
+        for (const int x : { 251, 253, 999 }) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, 5), Qt::NoButton, {}, {});
+            QApplication::sendEvent(bar, &move);
+        }
+        QCOMPARE(names.size(), 1);
+        QCOMPARE(names.at(0).at(0).toString(), QStringLiteral("第 2 页"));
+        QCOMPARE(times.size(), 2);
+        QSignalSpy seeks(&ctrl, &ReplayVideoCtrl::valueChanged);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(249, 5));
+        QCOMPARE(seeks.last().at(0).toFloat(), 50.0f);
     }
 
     void stallsWaitLongerEachTimeThenStartOver()
