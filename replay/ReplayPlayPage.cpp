@@ -93,6 +93,10 @@ void ReplayPlayPage::createWhiteboard()
     whiteboard->setFormat(format);
     whiteboard->loadQml();
     headVideo = new VideoQuickWidget(this);
+    // The recorded scenes take no input: the pointer over them is the window's, which
+    // brings the control bar back and toggles full screen on a double-click.
+    for (QWidget* scene : { static_cast<QWidget*>(whiteboard), static_cast<QWidget*>(headVideo) })
+        scene->setAttribute(Qt::WA_TransparentForMouseEvents);
     ctrl->raise();
 }
 
@@ -150,7 +154,7 @@ void ReplayPlayPage::showAt(const QPoint& topLeft)
     activateWindow();
 }
 
-void ReplayPlayPage::initPlayer()
+void ReplayPlayPage::initPlayer(float startSeconds)
 {
     if (!player) {
         player = new PullStream(
@@ -166,7 +170,7 @@ void ReplayPlayPage::initPlayer()
         qDebug() << "player login error.";
     m_sinceInit.start();
     lastSaveTime = 0;
-    handleRePlay(-1);
+    handleRePlay(startSeconds);
     updateUi();
 }
 

@@ -55,7 +55,8 @@ public:
     // Columns of a frame that hold the courseware; the rest are the head videos.
     static int coursewareWidth(int frameWidth);
 
-    void initPlayer();
+    // Plays from startSeconds; from where the student left the lesson when it is negative.
+    void initPlayer(float startSeconds = -1);
     // Shows the window at topLeft, moved as far as needed to be whole on the screen.
     void showAt(const QPoint& topLeft);
     int mode() const { return m_mode; }

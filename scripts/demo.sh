@@ -38,10 +38,11 @@ fi
 allow_webengine_as_root
 
 # With ZOV_DEMO_VIEWER=1 the support tool opens the service's recorded lesson with its
-# whiteboard instead of the program.
+# whiteboard instead of the program; ZOV_DEMO_AT=SECONDS opens it there.
 if [ -n "${ZOV_DEMO_VIEWER:-}" ]; then
   cd "$STAGE_DIR/$VERSION"
-  ./ZovReplayViewer --lesson "$api_url/olbusiness/api/playback/getReplayEnterUrl?planId=20475"
+  ./ZovReplayViewer --lesson "$api_url/olbusiness/api/playback/getReplayEnterUrl?planId=20475" \
+    ${ZOV_DEMO_AT:+--at "$ZOV_DEMO_AT"}
   exit $?
 fi
 

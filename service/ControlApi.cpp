@@ -93,6 +93,10 @@ void ControlApi::registerRoutes(httplib::Server& server)
         [this](const httplib::Request& request, httplib::Response& response) {
             handleReplayInfo(request, response);
         });
+    server.Post("/control/replayData",
+        [this](const httplib::Request& request, httplib::Response& response) {
+            handleReplayData(request, response);
+        });
     server.Post(
         "/control/config", [this](const httplib::Request& request, httplib::Response& response) {
             handleConfig(request, response);
@@ -207,6 +211,22 @@ void ControlApi::handleReplayInfo(const httplib::Request& request, httplib::Resp
         return;
     }
     m_replay.setError(error.isString() ? std::optional<QString>(error.toString()) : std::nullopt);
+    sendDone(response);
+}
+
+// {"wrongMd5":true|false,"failingUrl":true|false}, either optional (false).
+void ControlApi::handleReplayData(const httplib::Request& request, httplib::Response& response)
+{
+    const std::optional<QJsonObject> body = JsonReply::parseObject(request.body);
+    const QJsonValue wrongMd5 = body ? body->value(QStringLiteral("wrongMd5")) : QJsonValue();
+    const QJsonValue failingUrl = body ? body->value(QStringLiteral("failingUrl")) : QJsonValue();
+    if (!body || !(wrongMd5.isBool() || wrongMd5.isUndefined())
+        || !(failingUrl.isBool() || failingUrl.isUndefined())) {
+        JsonReply::sendError(
+            response, 400, "expected {\"wrongMd5\":true|false,\"failingUrl\":true|false}");
+        return;
+    }
+    m_replay.setDataFaults(wrongMd5.toBool(false), failingUrl.toBool(false));
     sendDone(response);
 }
 

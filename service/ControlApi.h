@@ -35,6 +35,7 @@ private:
     void handleDeviceScore(const httplib::Request& request, httplib::Response& response);
     void handleVersion(const httplib::Request& request, httplib::Response& response);
     void handleVideo(const httplib::Request& request, httplib::Response& response);
+    void handleReplayData(const httplib::Request& request, httplib::Response& response);
     void handleReplayInfo(const httplib::Request& request, httplib::Response& response);
     void handleConfig(const httplib::Request& request, httplib::Response& response);
 

@@ -36,6 +36,13 @@ void ReplayApi::setError(const std::optional<QString>& error)
     m_error = error;
 }
 
+void ReplayApi::setDataFaults(bool wrongMd5, bool failingUrl)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wrongMd5 = wrongMd5;
+    m_failingUrl = failingUrl;
+}
+
 std::optional<QString> ReplayApi::currentError() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -82,10 +89,17 @@ QJsonObject ReplayApi::configs() const
 
 QJsonArray ReplayApi::dataFiles() const
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     QJsonArray files;
-    for (const ReplayDataFiles::Listing& file : m_dataFiles)
+    for (size_t index = 0; index < m_dataFiles.size(); ++index) {
+        ReplayDataFiles::Listing file = m_dataFiles[index];
+        if (m_wrongMd5 && index + 1 == m_dataFiles.size())
+            file.md5 = m_dataFiles.front().md5;
+        if (m_failingUrl && index == 1)
+            file.url += QStringLiteral("-gone");
         files.append(QJsonObject {
             { QStringLiteral("url"), file.url }, { QStringLiteral("md5"), file.md5 } });
+    }
     return files;
 }
 

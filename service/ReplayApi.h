@@ -20,8 +20,8 @@ class ApiRouter;
 // The replay information a client asks for before it plays a finished lesson: which hosts
 // have the video, the player's credentials, the lesson, the stretch of the lesson clock
 // the video covers and the whiteboard's data files with their MD5s. Every lesson shares the
-// one recorded video and whiteboard. A test can make it answer
-// with an error instead.
+// one recorded video and whiteboard. A test can make it answer with an error instead, or
+// list broken data files.
 class ReplayApi
 {
 public:
@@ -41,6 +41,9 @@ public:
     void registerRoutes(ApiRouter& router) const;
     // Every later request answers {"code":1,"msg":error}; nothing answers normally again.
     void setError(const std::optional<QString>& error);
+    // A wrong MD5 lists the last file with the first one's checksum; a failing URL lists
+    // the second file at an address that answers 404.
+    void setDataFaults(bool wrongMd5, bool failingUrl);
 
 private:
     std::optional<QString> currentError() const;
@@ -58,6 +61,8 @@ private:
     QString m_appKey;
     mutable std::mutex m_mutex;
     std::optional<QString> m_error;
+    bool m_wrongMd5 = false;
+    bool m_failingUrl = false;
 };
 
 } // namespace zovservice

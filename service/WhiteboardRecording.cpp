@@ -3,7 +3,7 @@
 #include "service/LessonVideo.h"
 #include "service/ReplayApi.h"
 
-#include "replay/GraphicsData.h"
+#include "replay/GraphicsDataPackage.h"
 
 #include <QDataStream>
 #include <QJsonDocument>
@@ -12,7 +12,6 @@
 #include <QString>
 
 #include <algorithm>
-#include <map>
 
 namespace zovservice {
 
@@ -47,6 +46,8 @@ enum Item : qint32
     Circle = 6,
     Rule = 7,
     Wedge = 8,
+    TeacherEraser = 9,
+    Stroke = 10,
 };
 
 // One thing done on the whiteboard, atMs after its page turned up.
@@ -81,10 +82,13 @@ constexpr qint16 packetVersion = 1;
 constexpr int pageMs = LessonVideo::pageSeconds * 1000;
 constexpr int pageCount = LessonVideo::durationSeconds / LessonVideo::pageSeconds;
 constexpr int clearedPage = 3;
+constexpr int fileCount = 3;
 
-const std::vector<View> pageViews = { { 0, 0 }, { 10000, 360 }, { 20000, 0 } };
+// The page opens at its top and scrolls to its lower half, which only the student draws on
+// before the scroll: the student's stroke shows exactly when page and scroll are right.
+const std::vector<View> pageViews = { { 0, 0 }, { 12000, 360 } };
 
-const std::vector<Step> pageSteps = {
+const std::vector<Step> teacherSteps = {
     { 3000, Teacher, GraphicsData::Add, TeacherPen, GraphicsData::Pen, 0,
         { { 60, 150 }, { 100, 135 }, { 140, 130 } } },
     { 3200, Teacher, GraphicsData::Add, TeacherPen, GraphicsData::Pen, 1,
@@ -93,30 +97,44 @@ const std::vector<Step> pageSteps = {
         { { 300, 170 }, { 340, 150 }, { 380, 140 } } },
     { 5000, Teacher, GraphicsData::Add, Box, GraphicsData::Rectangle, 0,
         { { 580, 120 }, { 880, 250 } } },
+    { 6000, Teacher, GraphicsData::Add, TeacherEraser, GraphicsData::Eraser, 0,
+        { { 220, 100 }, { 220, 125 } } },
+    { 6100, Teacher, GraphicsData::Add, TeacherEraser, GraphicsData::Eraser, 1,
+        { { 220, 150 }, { 220, 175 } } },
+    { 6200, Teacher, GraphicsData::Add, TeacherEraser, GraphicsData::Eraser, 2,
+        { { 220, 200 }, { 220, 215 } } },
     { 7000, Teacher, GraphicsData::Add, Pointer, GraphicsData::Arrow, 0,
         { { 60, 470 }, { 250, 320 } } },
+    { 8000, Teacher, GraphicsData::Add, Stroke, GraphicsData::Line, 0,
+        { { 300, 560 }, { 650, 560 } } },
     { 9000, Teacher, GraphicsData::Add, Heading, GraphicsData::Text, 0,
         { { 690, 300 }, { 930, 350 } } },
-    { 12000, Teacher, GraphicsData::Update, Box, GraphicsData::Rectangle, 0,
-        { { 700, 400 }, { 920, 520 } } },
-    { 15000, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 0,
-        { { 80, 250 }, { 130, 230 }, { 180, 240 } } },
-    { 15200, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 1,
-        { { 230, 260 }, { 280, 265 }, { 330, 250 } } },
-    { 15400, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 2,
-        { { 380, 235 }, { 430, 230 }, { 480, 245 } } },
-    { 17000, Teacher, GraphicsData::Undo, StudentPen, NoShape, 0, {} },
-    { 18000, Teacher, GraphicsData::Redo, StudentPen, NoShape, 0, {} },
-    { 21000, Teacher, GraphicsData::Add, Circle, GraphicsData::Ellipse, 0,
-        { { 40, 500 }, { 260, 660 } } },
-    { 21100, Teacher, GraphicsData::Add, Rule, GraphicsData::DashedLine, 0,
-        { { 40, 700 }, { 920, 700 } } },
-    { 21200, Teacher, GraphicsData::Add, Wedge, GraphicsData::Triangle, 0,
-        { { 700, 650 }, { 810, 550 }, { 920, 650 } } },
-    { 24000, Teacher, GraphicsData::Delete, Pointer, NoShape, 0, {} },
+    { 13000, Teacher, GraphicsData::Update, Box, GraphicsData::Rectangle, 0,
+        { { 700, 800 }, { 920, 920 } } },
+    { 19000, Teacher, GraphicsData::Add, Circle, GraphicsData::Ellipse, 0,
+        { { 40, 900 }, { 260, 1060 } } },
+    { 19100, Teacher, GraphicsData::Add, Rule, GraphicsData::DashedLine, 0,
+        { { 40, 1070 }, { 920, 1070 } } },
+    { 19200, Teacher, GraphicsData::Add, Wedge, GraphicsData::Triangle, 0,
+        { { 700, 950 }, { 810, 850 }, { 920, 950 } } },
+    { 21000, Teacher, GraphicsData::Delete, Pointer, NoShape, 0, {} },
 };
 
-const Step clearStep { 27000, Teacher, GraphicsData::Clear, NoItem, NoShape, 0, {} };
+// The student only draws on even pages, so that pages tell apart on the screen.
+const std::vector<Step> studentSteps = {
+    { 4000, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 0,
+        { { 80, 880 }, { 130, 860 }, { 180, 870 } } },
+    { 4200, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 1,
+        { { 230, 890 }, { 280, 895 }, { 330, 880 } } },
+    { 4400, Student, GraphicsData::Add, StudentPen, GraphicsData::Pen, 2,
+        { { 380, 865 }, { 430, 860 }, { 480, 875 } } },
+    { 15000, Student, GraphicsData::Undo, StudentPen, NoShape, 0, {} },
+    { 16000, Student, GraphicsData::Redo, StudentPen, NoShape, 0, {} },
+};
+
+const Step clearStep { 24000, Teacher, GraphicsData::Clear, NoItem, NoShape, 0, {} };
+
+void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
 
 qint64 pageStartMs(int page)
 {
@@ -140,48 +158,49 @@ void writeBytes(QDataStream& out, const QByteArray& bytes)
     out.writeRawData(bytes.constData(), bytes.size());
 }
 
-QByteArray shapeOf(const Step& step, int page)
+GraphicsData actionOf(const Step& step, int page)
 {
-    QByteArray content;
-    QDataStream out(&content, QIODevice::WriteOnly);
-    out << qint16(step.shape) << boardWidth << boardHeight << lineWidth << qint16(0)
-        << (step.sender == Teacher ? teacherColor : studentColor) << step.phase
-        << quint32(step.points.size());
-    for (const QPoint& point : step.points)
-        out << qint32(point.x()) << qint32(point.y());
+    GraphicsData data;
+    data.actionType = step.action;
+    data.coursewareId = coursewareId;
+    data.pageId = QByteArray::number(page);
+    data.graphicId = itemId(page, step.item);
+    if (step.action == GraphicsData::Delete)
+        data.ids = { itemId(page, step.item) };
+    if (step.action != GraphicsData::Add && step.action != GraphicsData::Update)
+        return data;
+    data.shapeType = step.shape;
+    data.width = boardWidth;
+    data.height = boardHeight;
+    data.lineWidth = lineWidth;
+    data.color = step.sender == Teacher ? teacherColor : studentColor;
+    data.strokePhase = step.phase;
+    data.points = QList<QPoint>(step.points.begin(), step.points.end());
     if (step.shape == GraphicsData::Text) {
-        writeBytes(out, QStringLiteral("第%1页的重点").arg(page).toUtf8());
-        out << fontSize << qint16(0);
+        data.text = QStringLiteral("第%1页的重点").arg(page).toUtf8();
+        data.fontSize = fontSize;
     }
-    return content;
+    return data;
 }
 
-QByteArray contentOf(const Step& step, int page)
+// The client's own encoder, speaking as the sender; the packet's length comes first and
+// counts itself.
+QByteArray packetOf(const Step& step, int page)
 {
-    if (step.action == GraphicsData::Add || step.action == GraphicsData::Update)
-        return shapeOf(step, page);
-    QByteArray content;
-    if (step.action == GraphicsData::Delete) {
-        QDataStream out(&content, QIODevice::WriteOnly);
-        out << quint32(1) << itemId(page, step.item);
-    }
-    return content;
-}
-
-// The packet's length comes first and counts itself.
-QByteArray packetOf(const Step& step, int page, qint32 msgId)
-{
+    GraphicsDataPackage* package = GraphicsDataPackage::instance();
+    package->setLocalUserId(senderIdOf(step.sender));
+    const PacketContent packet = package->encodePacketContent(actionOf(step, page));
     QByteArray rest;
     QDataStream out(&rest, QIODevice::WriteOnly);
-    out << qint32(0) << packetVersion << qint64(0) << qint16(step.action);
-    writeBytes(out, senderIdOf(step.sender));
-    writeBytes(out, coursewareId);
-    writeBytes(out, QByteArray::number(page));
-    out << msgId << itemId(page, step.item);
-    writeBytes(out, contentOf(step, page));
-    QByteArray packet;
-    QDataStream(&packet, QIODevice::WriteOnly) << qint32(rest.size() + qint32(sizeof(qint32)));
-    return packet + rest;
+    out << packet.packetFlags << packetVersion << packet.time << packet.actionType;
+    writeBytes(out, packet.senderId);
+    writeBytes(out, packet.coursewareId);
+    writeBytes(out, packet.pageId);
+    out << packet.msgId << packet.graphicId;
+    writeBytes(out, packet.content);
+    QByteArray bytes;
+    QDataStream(&bytes, QIODevice::WriteOnly) << qint32(rest.size() + qint32(sizeof(qint32)));
+    return bytes + rest;
 }
 
 QByteArray pageMessageOf(int page, qint64 timeStamp, int yOffset)
@@ -209,17 +228,21 @@ QByteArray recordOf(qint64 timeStamp, MessageType type, const QByteArray& messag
 
 } // namespace
 
+// The encoder logs every packet; the service's output is for its own messages.
 std::vector<QByteArray> WhiteboardRecording::files()
 {
+    const QtMessageHandler previousHandler = qInstallMessageHandler(dropMessage);
     std::vector<Record> records;
     for (int page = 1; page <= pageCount; ++page)
         addPage(page, records);
+    qInstallMessageHandler(previousHandler);
     std::stable_sort(records.begin(), records.end(),
         [](const Record& a, const Record& b) { return a.first < b.first; });
-    const qint64 splitMs = ReplayApi::lessonStartMs + qint64(splitSeconds) * 1000;
-    std::vector<QByteArray> files(2);
-    for (const Record& record : records)
-        files[record.first < splitMs ? 0 : 1] += record.second;
+    std::vector<QByteArray> files(fileCount);
+    for (const Record& record : records) {
+        const qint64 second = (record.first - ReplayApi::lessonStartMs) / 1000;
+        files[size_t(qBound<qint64>(0, second / fileSeconds, fileCount - 1))] += record.second;
+    }
     return files;
 }
 
@@ -231,14 +254,15 @@ void WhiteboardRecording::addPage(int page, std::vector<Record>& records)
         records.emplace_back(timeStamp,
             recordOf(timeStamp, PageMessage, pageMessageOf(page, timeStamp, view.yOffset)));
     }
-    std::vector<Step> steps = pageSteps;
+    std::vector<Step> steps = teacherSteps;
+    if (page % 2 == 0)
+        steps.insert(steps.end(), studentSteps.begin(), studentSteps.end());
     if (page == clearedPage)
         steps.push_back(clearStep);
-    std::map<Sender, qint32> msgIds;
     for (const Step& step : steps) {
         const qint64 timeStamp = startMs + step.atMs;
-        records.emplace_back(timeStamp,
-            recordOf(timeStamp, WhiteboardPacket, packetOf(step, page, ++msgIds[step.sender])));
+        records.emplace_back(
+            timeStamp, recordOf(timeStamp, WhiteboardPacket, packetOf(step, page)));
     }
 }
 

@@ -16,8 +16,8 @@ namespace zovservice {
 class WhiteboardRecording
 {
 public:
-    // The first file ends where the lesson clock reaches this; the second holds the rest.
-    static constexpr int splitSeconds = 90;
+    // Each file holds this long a stretch of the lesson clock; the last one the rest.
+    static constexpr int fileSeconds = 60;
 
     // The contents of the data files, in the order a replay lists them.
     static std::vector<QByteArray> files();

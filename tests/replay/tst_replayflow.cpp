@@ -17,6 +17,12 @@ constexpr int kPixelTimeoutMs = 15000;
 const QString kReplayTitle = QStringLiteral("课堂回放");
 // The back button at the left of the replay window's title bar.
 const QPoint kBackButton(40, 25);
+// The whiteboard of a replay window at the screen's top left, below its title bar and
+// above where its control bar shows.
+const QRect kWhiteboard(0, 50, 960, 640);
+// The progress bar of that window's control bar, and the length of the service's lesson.
+const QRect kProgressBar(16, 719, 1248, 1);
+constexpr int kLessonSeconds = 180;
 
 int pixelsLike(const QImage& screen, const QColor& wanted)
 {
@@ -78,38 +84,90 @@ private slots:
         QCOMPARE(m_program.process().state(), QProcess::Running);
     }
 
-    // The support tool opens the lesson with its whiteboard: the teacher's drawing of
-    // the first seconds shows over the courseware video.
-    void viewerDrawsTheRecordedWhiteboard()
+    // Opened at second 53, the support tool shows page 2 scrolled down to where only the
+    // student drew; page 3 has the teacher's drawing but none of the student's; back on
+    // page 2 the drawing is exactly what it was. The lesson's last file fails its checksum
+    // and is left out.
+    void viewerShowsTheWhiteboardOfTheChosenTime()
     {
+        QVERIFY(m_service.setReplayDataFaults(true, false));
         QProcess viewer;
         viewer.setProcessEnvironment(
             StagedProgram::clientEnvironment(m_env, m_service, m_display.name()));
         viewer.setWorkingDirectory(m_program.versionDir());
-        viewer.setProcessChannelMode(QProcess::MergedChannels);
         viewer.start(m_program.versionDir() + QStringLiteral("/ZovReplayViewer"),
             { QStringLiteral("--lesson"),
                 m_service.apiBaseUrl().toString()
-                    + QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl?planId=20475") });
-        QByteArray output;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (output += viewer.readAll()).contains("onDrawFinished"), kStartTimeoutMs);
-        QVERIFY(waitForPixels(QColor(0xD3, 0x2F, 0x2F), 300));
+                    + QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl?planId=20475"),
+                QStringLiteral("--at"), QStringLiteral("53") });
+        const QString window
+            = m_xdo.waitForVisibleWindow(viewer.processId(), kReplayTitle, kStartTimeoutMs);
+        QVERIFY(!window.isEmpty());
+        const Drawing page2 = drawingOnceSettled([](const Drawing& d) { return d.student > 300; });
+        QVERIFY2(page2.teacher > 300, qPrintable(QString::number(page2.teacher)));
+        QVERIFY(m_xdo.pressKey(window, QStringLiteral("Right")));
+        const Drawing page3 = drawingOnceSettled(
+            [](const Drawing& d) { return d.student == 0 && d.teacher > 300; });
+        QCOMPARE(page3.student, 0);
+        QVERIFY(clickOnProgressBar(window, 53));
+        const Drawing again = drawingOnceSettled([](const Drawing& d) { return d.student > 0; });
+        QVERIFY2(again.isLike(page2),
+            qPrintable(QStringLiteral("%1/%2 then %3/%4")
+                           .arg(page2.student)
+                           .arg(page2.teacher)
+                           .arg(again.student)
+                           .arg(again.teacher)));
         viewer.terminate();
         QVERIFY(viewer.waitForFinished(10000));
+        QVERIFY(m_service.setReplayDataFaults(false, false));
     }
 
 private:
-    // A screenshot takes a while, so the wait counts time rather than tries.
-    bool waitForPixels(const QColor& colour, int minimum) const
+    // The pointer first shows the control bar, then clicks where the bar has that second.
+    bool clickOnProgressBar(const QString& window, int second) const
+    {
+        const int x = kProgressBar.left() + kProgressBar.width() * second / kLessonSeconds;
+        if (!m_xdo.moveTo(window, x, kProgressBar.y()))
+            return false;
+        QTest::qWait(500);
+        return m_xdo.click(window, x, kProgressBar.y()) && m_xdo.moveTo(window, 1100, 300);
+    }
+
+    // Pixels of each sender's colour on the whiteboard, the window's left three quarters.
+    struct Drawing
+    {
+        int teacher = -1;
+        int student = -1;
+
+        // Alike but for a few pixels at the edges of strokes, where the video shows through.
+        bool isLike(const Drawing& other) const
+        {
+            return qAbs(teacher - other.teacher) <= teacher / 50
+                && qAbs(student - other.student) <= student / 50;
+        }
+    };
+
+    Drawing whiteboardDrawing() const
+    {
+        const QImage board = screenshot().copy(kWhiteboard);
+        return { pixelsLike(board, QColor(0xD3, 0x2F, 0x2F)),
+            pixelsLike(board, QColor(0x19, 0x76, 0xD2)) };
+    }
+
+    // Once the drawing is what the caller waits for, two screenshots a second apart must
+    // agree, so a scene still being redrawn is not read.
+    template<typename Wanted> Drawing drawingOnceSettled(Wanted wanted) const
     {
         const QDeadlineTimer deadline(kPixelTimeoutMs);
+        Drawing last;
         while (!deadline.hasExpired()) {
-            if (pixelsLike(screenshot(), colour) > minimum)
-                return true;
-            QTest::qWait(200);
+            const Drawing now = whiteboardDrawing();
+            if (wanted(now) && now.isLike(last))
+                return now;
+            last = now;
+            QTest::qWait(wanted(now) ? 1000 : 200);
         }
-        return false;
+        return last;
     }
 
     QString newWindow(const QStringList& before) const

@@ -86,20 +86,27 @@ void ServiceVideoTest::rangeFromEachHost()
     QVERIFY(body == m_video.mid(from, length));
 }
 
+// Asked for broken files, the service lists the second at a dead address and the last
+// with a checksum that does not match what it serves.
 void ServiceVideoTest::replayListsServedDataFiles()
 {
     const HttpExchange http(m_service);
-    const HttpResult reply = http.postApi(
-        QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl"), R"({"planId":1})");
-    const QJsonObject data = QJsonDocument::fromJson(reply.body).object()["data"].toObject();
-    const QJsonArray files = data["replayData"].toArray();
-    QCOMPARE(files.size(), 2);
-    for (const QJsonValue file : files) {
-        const HttpResult served = http.get(QUrl(file["url"].toString()));
-        QCOMPARE(served.status, 200);
-        QCOMPARE(QCryptographicHash::hash(served.body, QCryptographicHash::Md5).toHex(),
-            file["md5"].toString().toLatin1());
+    for (const bool broken : { false, true }) {
+        QVERIFY(m_service.setReplayDataFaults(broken, broken));
+        const HttpResult reply = http.postApi(
+            QStringLiteral("/olbusiness/api/playback/getReplayEnterUrl"), R"({"planId":1})");
+        const QJsonObject data = QJsonDocument::fromJson(reply.body).object()["data"].toObject();
+        const QJsonArray files = data["replayData"].toArray();
+        QCOMPARE(files.size(), 3);
+        for (int index = 0; index < files.size(); ++index) {
+            const HttpResult served = http.get(QUrl(files[index]["url"].toString()));
+            QCOMPARE(served.status, broken && index == 1 ? 404 : 200);
+            const QByteArray md5 = QCryptographicHash::hash(served.body, QCryptographicHash::Md5);
+            QCOMPARE(
+                md5.toHex() == files[index]["md5"].toString().toLatin1(), !broken || index == 0);
+        }
     }
+    QVERIFY(m_service.setReplayDataFaults(false, false));
 }
 
 QTEST_GUILESS_MAIN(ServiceVideoTest)

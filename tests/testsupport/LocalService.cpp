@@ -260,6 +260,15 @@ bool LocalService::setLoginPage(const QString& path)
                 .isEmpty();
 }
 
+bool LocalService::setReplayDataFaults(bool wrongMd5, bool failingUrl)
+{
+    const QJsonObject request { { QStringLiteral("wrongMd5"), wrongMd5 },
+        { QStringLiteral("failingUrl"), failingUrl } };
+    return !control(QStringLiteral("/control/replayData"), {},
+        QJsonDocument(request).toJson(QJsonDocument::Compact))
+                .isEmpty();
+}
+
 QJsonObject LocalService::control(
     const QString& path, const QUrlQuery& query, const QByteArray& postBody) const
 {

@@ -87,6 +87,8 @@ public:
     // Replay information answers {"code":1,"msg":error} from now on; an empty error lets it
     // answer normally again.
     bool setReplayInfoError(const QString& error);
+    // Lists the last whiteboard file with a wrong checksum and the second at a dead address.
+    bool setReplayDataFaults(bool wrongMd5, bool failingUrl);
     // The remote configuration's log-in page becomes this page of the www folder; an
     // empty path restores the real one.
     bool setLoginPage(const QString& path);

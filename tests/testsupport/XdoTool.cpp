@@ -71,6 +71,12 @@ bool XdoTool::pressKey(const QString& windowId, const QString& key) const
     return run({ QStringLiteral("key"), QStringLiteral("--clearmodifiers"), key });
 }
 
+bool XdoTool::moveTo(const QString& windowId, int x, int y) const
+{
+    return run({ QStringLiteral("mousemove"), QStringLiteral("--window"), windowId,
+        QString::number(x), QString::number(y) });
+}
+
 bool XdoTool::click(const QString& windowId, int x, int y) const
 {
     // No --sync: it waits forever when the pointer already rests on the spot.

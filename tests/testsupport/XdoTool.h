@@ -18,6 +18,7 @@ public:
     QString waitForVisibleWindow(qint64 pid, const QString& title, int timeoutMs) const;
     bool pressKey(const QString& windowId, const QString& key) const;
     bool click(const QString& windowId, int x, int y) const;
+    bool moveTo(const QString& windowId, int x, int y) const;
 
 private:
     bool run(const QStringList& arguments, QString* output = nullptr) const;

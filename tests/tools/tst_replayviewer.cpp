@@ -3,7 +3,7 @@
 #include <QProcess>
 #include <QtTest>
 
-// The support helper's dump of replay data files, run as a person runs it.
+// The support helper's dump of replay data files and its arguments, run as a person runs it.
 class ReplayViewerTest : public QObject
 {
     Q_OBJECT
@@ -26,6 +26,27 @@ private slots:
         QCOMPARE(read.value("teacherId").toString(), QStringLiteral("t1"));
         QCOMPARE(read.value("pages").toObject().value("cw_p1").toInt(), 3);
         QCOMPARE(read.value("irc").toArray().at(0).toObject().value("timeStamp").toInt(), 1000);
+    }
+
+    void wrongArgumentsShowTheUsage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("no address") << QStringList { "--lesson" };
+        QTest::newRow("no start") << QStringList { "--lesson", "https://x/", "--at" };
+        QTest::newRow("start not a number")
+            << QStringList { "--lesson", "https://x/", "--at", "1:30" };
+        QTest::newRow("negative start") << QStringList { "--lesson", "https://x/", "--at", "-5" };
+    }
+
+    void wrongArgumentsShowTheUsage()
+    {
+        QFETCH(QStringList, arguments);
+        QProcess viewer;
+        viewer.start(QStringLiteral(ZOV_REPLAYVIEWER), arguments);
+        QVERIFY(viewer.waitForFinished(10000));
+        QCOMPARE(viewer.exitCode(), 2);
+        QVERIFY(viewer.readAllStandardError().startsWith("usage: ZovReplayViewer"));
     }
 };
 

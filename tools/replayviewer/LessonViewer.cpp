@@ -11,9 +11,10 @@
 
 #include <cstdio>
 
-LessonViewer::LessonViewer(const QUrl& url, QObject* parent)
+LessonViewer::LessonViewer(const QUrl& url, float startSeconds, QObject* parent)
     : QObject(parent)
     , m_url(url)
+    , m_startSeconds(startSeconds)
 { }
 
 void LessonViewer::start()
@@ -42,7 +43,7 @@ void LessonViewer::onReplayInfo(bool ok, const QJsonValue& value, const QString&
     info->storeIn(Context::instance()->data());
     m_page = new ReplayPlayPage(nullptr, ReplayPlayPage::WhiteboardMode);
     connect(m_page, &QObject::destroyed, this, [this] { emit finished(false); });
-    m_page->initPlayer();
+    m_page->initPlayer(m_startSeconds);
     m_page->showAt(QPoint(0, 0));
     m_downloader = new ReplayDataDownLoader(this);
     connect(m_downloader, &ReplayDataDownLoader::downloadDataResourse, m_page,

@@ -15,7 +15,8 @@ class LessonViewer : public QObject
 {
     Q_OBJECT
 public:
-    explicit LessonViewer(const QUrl& url, QObject* parent = nullptr);
+    // Plays from startSeconds, or from where the lesson was left when it is negative.
+    LessonViewer(const QUrl& url, float startSeconds, QObject* parent = nullptr);
 
     void start();
 
@@ -27,6 +28,7 @@ private:
     void onReplayInfo(bool ok, const QJsonValue& value, const QString& message);
 
     QUrl m_url;
+    float m_startSeconds;
     QPointer<ReplayPlayPage> m_page;
     ReplayDataDownLoader* m_downloader = nullptr;
 };

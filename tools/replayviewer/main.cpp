@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -26,18 +27,40 @@ int dump(const QStringList& files)
     return allOpened ? 0 : 1;
 }
 
-int view(const QUrl& url)
+int view(const QUrl& url, float startSeconds)
 {
     zov::network::NetworkHelper::addRawHeader("Content-Type", "application/json");
     zov::network::NetworkHelper::initialize();
     registerReplayQmlTypes();
-    LessonViewer viewer(url);
+    LessonViewer viewer(url, startSeconds);
     QObject::connect(&viewer, &LessonViewer::finished,
         [](bool failed) { QCoreApplication::exit(failed ? 1 : 0); });
     viewer.start();
     const int result = QCoreApplication::exec();
     zov::network::NetworkHelper::cleanup();
     return result;
+}
+
+struct LessonArguments
+{
+    QUrl url;
+    // Negative: where the lesson was left.
+    float startSeconds;
+};
+
+// "--lesson URL", optionally followed by "--at SECONDS".
+std::optional<LessonArguments> lessonArguments(const QStringList& arguments)
+{
+    if (arguments.value(0) != QLatin1String("--lesson") || arguments.size() < 2)
+        return std::nullopt;
+    if (arguments.size() == 2)
+        return LessonArguments { QUrl(arguments.at(1)), -1 };
+    bool isNumber = false;
+    const float startSeconds = arguments.value(3).toFloat(&isNumber);
+    if (arguments.size() != 4 || arguments.at(2) != QLatin1String("--at") || !isNumber
+        || startSeconds < 0)
+        return std::nullopt;
+    return LessonArguments { QUrl(arguments.at(1)), startSeconds };
 }
 
 } // namespace
@@ -56,12 +79,12 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         return dump(arguments.mid(1));
     }
-    if (arguments.size() == 2 && arguments.first() == QLatin1String("--lesson")) {
+    if (const std::optional<LessonArguments> lesson = lessonArguments(arguments)) {
         QApplication app(argc, argv);
-        return view(QUrl(arguments.at(1)));
+        return view(lesson->url, lesson->startSeconds);
     }
     std::fprintf(stderr,
         "usage: ZovReplayViewer --dump FILE...\n"
-        "       ZovReplayViewer --lesson REPLAY-INFO-URL?planId=N\n");
+        "       ZovReplayViewer --lesson REPLAY-INFO-URL?planId=N [--at SECONDS]\n");
     return 2;
 }
