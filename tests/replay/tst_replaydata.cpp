@@ -133,22 +133,31 @@ private slots:
         QCOMPARE(GraphicsDataPackage::instance()->highestMsgId("cw_p1", false), 7);
     }
 
-    // A file written by another program than these tests: the fuzzing seed.
-    void readsAFileOfTheRecording()
+    // A file written by another program than these tests, the fuzzing seed: whole, and cut
+    // anywhere, where it reads as the records wholly before the cut and nothing else.
+    void readsAFileOfTheRecordingCutAnywhere()
     {
-        ReadResult result;
-        ReadRelayData reader(nullptr);
-        connect(&reader, &ReadRelayData::readDatas, this,
-            [&result](QList<IrcData>& pages, ReplayData& data) {
-                result.pages = pages;
-                result.data = data;
-            });
-        reader.read(QStringLiteral(ZOV_SOURCE_DIR "/fuzz/corpus/replaydata/lesson.dat"), 0);
-        QCOMPARE(result.pages.size(), 1);
-        const QList<WhiteboardRecord> records = result.data.pages.value("cw_p1").records();
+        QFile file(QStringLiteral(ZOV_SOURCE_DIR "/fuzz/corpus/replaydata/lesson.dat"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const ReadResult whole = readAll(bytes);
+        QCOMPARE(whole.pages.size(), 1);
+        const QList<WhiteboardRecord> records = whole.data.pages.value("cw_p1").records();
         QCOMPARE(records.size(), 3);
         QCOMPARE(records.at(1).data.text, QByteArray("你好"));
         QCOMPARE(records.at(2).data.ids, QList<qint32>({ 41, 42 }));
+        int recordsBefore = 0;
+        for (int cut = 0; cut < bytes.size(); ++cut) {
+            const ReadResult part = readAll(bytes.left(cut));
+            const QList<WhiteboardRecord> read = part.data.pages.value("cw_p1").records();
+            QVERIFY(part.pages.size() <= 1 && read.size() >= recordsBefore);
+            QVERIFY2(read.size() < records.size(), qPrintable(QString::number(cut)));
+            for (int i = 0; i < read.size(); ++i) {
+                QCOMPARE(read.at(i).timeStamp, records.at(i).timeStamp);
+                QCOMPARE(read.at(i).data.points, records.at(i).data.points);
+            }
+            recordsBefore = read.size();
+        }
     }
 
     void damagedFilesReadAsEmpty_data()
