@@ -1,6 +1,7 @@
 #include "replay/ReplayDataDownLoader.h"
 
 #include "app/Settings.h"
+#include "core/PlainFileName.h"
 #include "replay/CurlHttpDownLoader.h"
 
 #include <QDebug>
@@ -60,7 +61,7 @@ QVector<ReplayDataDownLoader::DataResource> ReplayDataDownLoader::tasksForReplay
         task.url = entry.value(QStringLiteral("url")).toString();
         task.md5 = entry.value(QStringLiteral("md5")).toString();
         task.localPath = prefix + QLatin1Char('_') + QString::number(i) + QLatin1Char('_')
-            + task.url.section(QLatin1Char('/'), -1);
+            + PlainFileName::ofUrl(task.url, QStringLiteral("replaydata"));
         task.index = i;
         tasks.append(task);
     }

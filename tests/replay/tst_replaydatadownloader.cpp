@@ -68,10 +68,15 @@ private slots:
             << QStringList { QStringLiteral("http://h/a1.txt"), QStringLiteral("http://h/a1.txt") }
             << QStringList { QStringLiteral("0109080706_0_a1.txt"),
                    QStringLiteral("0109080706_1_a1.txt") };
-        QTest::newRow("late evening, 24-hour clock")
+        QTest::newRow("late evening, names reduced to a plain file name")
             << QDateTime(QDate(2026, 10, 31), QTime(23, 59, 59))
-            << QStringList { QStringLiteral("http://h/d/e.dat?v=2") }
-            << QStringList { QStringLiteral("1031235959_0_e.dat?v=2") };
+            << QStringList { QStringLiteral("http://h/d/e.dat?v=2#x"),
+                   QStringLiteral("http://h/d/.."), QStringLiteral("http://h/d/a%2F..%2Fb"),
+                   QStringLiteral("http://h/") }
+            << QStringList { QStringLiteral("1031235959_0_e.dat"),
+                   QStringLiteral("1031235959_1_replaydata"),
+                   QStringLiteral("1031235959_2_b"),
+                   QStringLiteral("1031235959_3_replaydata") };
         QTest::newRow("empty list")
             << QDateTime(QDate(2026, 5, 1), QTime(0, 0)) << QStringList() << QStringList();
     }
