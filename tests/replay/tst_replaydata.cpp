@@ -231,29 +231,15 @@ private slots:
         QCOMPARE(pages, QStringList({ "p1", "p2", "p9", "p3" }));
     }
 
-    void encodedPacketsDecodeToTheSameAction()
+    // Shapes travel through the recording and the viewer's run; a removal's list does not.
+    void encodedRemovalDecodesToTheSameItems()
     {
         GraphicsDataPackage* package = GraphicsDataPackage::instance();
-        GraphicsData arrow;
-        arrow.actionType = GraphicsData::Add;
-        arrow.coursewareId = "cw";
-        arrow.pageId = "p9";
-        arrow.shapeType = GraphicsData::Arrow;
-        arrow.color = 0x00FF00;
-        arrow.points = { { 0, 0 }, { 100, 0 } };
-        GraphicsData removal = arrow;
+        GraphicsData removal;
         removal.actionType = GraphicsData::Delete;
         removal.ids = { 3, 4, 5 };
-        for (const GraphicsData& data : { arrow, removal }) {
-            const GraphicsData decoded
-                = package->decodePacketContent(package->encodePacketContent(data));
-            QCOMPARE(decoded.shapeType,
-                data.actionType == GraphicsData::Add ? data.shapeType : qint16(0));
-            QCOMPARE(decoded.points,
-                data.actionType == GraphicsData::Add ? data.points : QList<QPoint>());
-            QCOMPARE(decoded.ids, data.ids);
-        }
-        QCOMPARE(package->highestMsgId("cw_p9", true), 2);
+        QCOMPARE(
+            package->decodePacketContent(package->encodePacketContent(removal)).ids, removal.ids);
     }
 
 private:
