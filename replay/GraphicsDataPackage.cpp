@@ -3,6 +3,10 @@
 #include <QDataStream>
 #include <QDebug>
 #include <QMutex>
+#include <QtEndian>
+
+#include <charconv>
+#include <string>
 
 namespace {
 
@@ -32,14 +36,25 @@ QList<qint32> readIds(QDataStream& stream)
     });
 }
 
+// Points are most of a recording, so they are taken straight from the bytes under the
+// stream instead of one stream read per number; a count beyond the data ends the stream as
+// reading past its end would.
 QList<QPoint> readPoints(QDataStream& stream)
 {
-    return readList<QPoint>(stream, [](QDataStream& in) {
-        qint32 x = 0;
-        qint32 y = 0;
-        in >> x >> y;
-        return QPoint(x, y);
-    });
+    quint32 count = 0;
+    stream >> count;
+    QIODevice* device = stream.device();
+    const QByteArray rest = device->peek(qMin(qint64(count) * 8, device->bytesAvailable()));
+    const int available = rest.size() / 8;
+    QList<QPoint> points;
+    points.reserve(available);
+    const uchar* bytes = reinterpret_cast<const uchar*>(rest.constData());
+    for (int i = 0; i < available; ++i, bytes += 8)
+        points.append(QPoint(qFromBigEndian<qint32>(bytes), qFromBigEndian<qint32>(bytes + 4)));
+    stream.skipRawData(available * 8);
+    if (quint32(available) < count)
+        stream.setStatus(QDataStream::ReadPastEnd);
+    return points;
 }
 
 void readShape(QDataStream& stream, GraphicsData& data)
@@ -59,6 +74,29 @@ void writeShape(QDataStream& stream, const GraphicsData& data)
         stream << qint32(point.x()) << qint32(point.y());
     if (data.shapeType == GraphicsData::Text)
         stream << data.text << data.fontSize << data.contentY;
+}
+
+// Written into one buffer: a stroke's points are most of what a recording logs.
+void appendNumber(std::string& line, qint64 number, char before)
+{
+    char digits[24];
+    digits[0] = before;
+    const char* end = std::to_chars(digits + 1, digits + sizeof digits, number).ptr;
+    line.append(digits, size_t(end - digits));
+}
+
+void logShape(const GraphicsData& data)
+{
+    std::string line = "------->";
+    line.reserve(64 + size_t(data.points.size()) * 16);
+    for (const qint64 field : { qint64(data.shapeType), qint64(data.width), qint64(data.height),
+             qint64(data.lineWidth), qint64(data.color), qint64(data.strokePhase) })
+        appendNumber(line, field, ' ');
+    for (const QPoint& point : data.points) {
+        appendNumber(line, point.x(), ' ');
+        appendNumber(line, point.y(), ',');
+    }
+    qDebug("%s", line.c_str());
 }
 
 bool carriesShape(qint16 action)
@@ -98,16 +136,21 @@ GraphicsData GraphicsDataPackage::decodePacketContent(const PacketContent& packe
     data.coursewareId = packet.coursewareId;
     data.pageId = packet.pageId;
     data.graphicId = packet.graphicId;
-    qDebug() << "msg id is----->" << packet.msgId;
-    qDebug() << "courseware id is ---->" << packet.coursewareId;
-    qDebug() << "page id is ---->" << packet.pageId;
+    // A recording holds hundreds of thousands of packets: these lines are formatted the cheap
+    // way, without a QDebug stream each.
+    qDebug("msg id is-----> %d", packet.msgId);
+    qDebug("courseware id is ----> %s", packet.coursewareId.constData());
+    qDebug("page id is ----> %s", packet.pageId.constData());
 
     const QString key = pageKey(packet.coursewareId, packet.pageId);
     QHash<QString, qint32>& msgIds
         = packet.senderId == m_localUserId ? m_localMsgIds : m_otherMsgIds;
-    if (!msgIds.contains(key) || packet.msgId > msgIds.value(key))
+    const auto highest = msgIds.find(key);
+    if (highest == msgIds.end())
         msgIds.insert(key, packet.msgId);
-    qDebug() << "actionType" << packet.actionType;
+    else if (packet.msgId > *highest)
+        *highest = packet.msgId;
+    qDebug("actionType %d", packet.actionType);
 
     if (packet.content.isEmpty())
         return data;
@@ -116,8 +159,7 @@ GraphicsData GraphicsDataPackage::decodePacketContent(const PacketContent& packe
         data.ids = readIds(stream);
     } else if (carriesShape(packet.actionType)) {
         readShape(stream, data);
-        qDebug() << "------->" << data.shapeType << data.width << data.height << data.lineWidth
-                 << data.color << data.strokePhase << data.points;
+        logShape(data);
     }
     return data;
 }

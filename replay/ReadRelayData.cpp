@@ -59,7 +59,9 @@ void ReadRelayData::readBytes(const QByteArray& bytes, int index)
         const qint32 bodyLength = readInt32(bytes, at + 4);
         if (bodyLength < 0 || bodyLength > bytes.size() - at - kRecordHeaderBytes)
             break;
-        readRecord(bytes.mid(at + kRecordHeaderBytes, bodyLength), ircDatas, data);
+        // A view of the body, not a copy: bytes outlives the record's reading.
+        readRecord(QByteArray::fromRawData(bytes.constData() + at + kRecordHeaderBytes, bodyLength),
+            ircDatas, data);
         at += kRecordHeaderBytes + bodyLength;
     }
     data.index = index;
