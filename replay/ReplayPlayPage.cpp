@@ -401,7 +401,7 @@ void ReplayPlayPage::onReadDatas(QList<IrcData>& ircDatas, ReplayData& data)
     sender()->deleteLater();
     dataManager->addIrcDatas(ircDatas, data.index);
     dataManager->addReplayData(data);
-    if (m_mode == 2)
+    if (m_mode == WhiteboardMode)
         showPageMarks();
 }
 

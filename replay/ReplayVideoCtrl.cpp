@@ -287,11 +287,7 @@ void ReplayVideoCtrl::onShowTooltip(QString text, QPoint pos, bool show)
 
 void ReplayVideoCtrl::onShowValueTooltip(float value, QPoint pos, bool show)
 {
-    if (!show || duration <= 0) {
-        QToolTip::hideText();
-        return;
-    }
-    QToolTip::showText(pos - QPoint(0, 36), formatTime(int(float(duration) * value)), m_progress);
+    onShowTooltip(formatTime(int(float(duration) * value)), pos, show);
 }
 
 void ReplayVideoCtrl::onSpeedPlayClicked(QAction* action)
