@@ -74,8 +74,7 @@ private slots:
                    QStringLiteral("http://h/d/.."), QStringLiteral("http://h/d/a%2F..%2Fb"),
                    QStringLiteral("http://h/") }
             << QStringList { QStringLiteral("1031235959_0_e.dat"),
-                   QStringLiteral("1031235959_1_replaydata"),
-                   QStringLiteral("1031235959_2_b"),
+                   QStringLiteral("1031235959_1_replaydata"), QStringLiteral("1031235959_2_b"),
                    QStringLiteral("1031235959_3_replaydata") };
         QTest::newRow("empty list")
             << QDateTime(QDate(2026, 5, 1), QTime(0, 0)) << QStringList() << QStringList();
