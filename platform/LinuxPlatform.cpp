@@ -13,12 +13,15 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
 
 #include <algorithm>
 
+#include <errno.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zov {
@@ -157,6 +160,24 @@ void LinuxPlatform::killProcessesByImageName(const QString& imageName)
         ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
     waitUntilGone(targets);
+}
+
+// The shared temporary folder is anyone's: our folder in it is made 0700 and then checked,
+// without following a link, to be a folder of ours that nobody else can enter.
+QString LinuxPlatform::privateTempFolder() const
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+        + QStringLiteral("/zov-") + QString::number(getuid());
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    struct stat info;
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()
+        || (info.st_mode & 077) != 0) {
+        qWarning().noquote() << "LinuxPlatform::privateTempFolder() refused" << folder;
+        return QString();
+    }
+    return folder;
 }
 
 bool LinuxPlatform::openRestartProgram(const QString& path)

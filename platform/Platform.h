@@ -48,6 +48,10 @@ public:
     // On the desktop only descendants of this process are touched, never anyone else's.
     virtual void killProcessesByImageName(const QString& imageName) = 0;
 
+    // A temporary folder that only this user can enter, for files another local user must
+    // not swap or read. Empty when it cannot be had safely (someone else made it first).
+    virtual QString privateTempFolder() const = 0;
+
     // Starts the program (or opens the file) at path, detached from this process.
     virtual bool openRestartProgram(const QString& path) = 0;
 

@@ -111,6 +111,12 @@ void WindowsPlatform::killProcessesByImageName(const QString& imageName)
         QStringLiteral("TASKKILL"), { QStringLiteral("/IM"), imageName, QStringLiteral("/F") });
 }
 
+// The temporary folder lives in the user's own profile there.
+QString WindowsPlatform::privateTempFolder() const
+{
+    return QDir::tempPath();
+}
+
 bool WindowsPlatform::openRestartProgram(const QString& path)
 {
     if (!QFileInfo::exists(path))

@@ -19,6 +19,7 @@ public:
     bool writeRegistry(const QString& key, const QString& name, const QVariant& value) override;
     QString processorQueryOutput() const override;
     void killProcessesByImageName(const QString& imageName) override;
+    QString privateTempFolder() const override;
     bool openRestartProgram(const QString& path) override;
 };
 

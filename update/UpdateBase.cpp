@@ -1,6 +1,7 @@
 #include "update/UpdateBase.h"
 
 #include "app/Settings.h"
+#include "core/PlainFileName.h"
 #include "platform/Platform.h"
 #include "replay/CurlHttpDownLoader.h"
 
@@ -16,6 +17,9 @@ namespace {
 // Shared by every download of the run: a failed host is not asked again until the
 // others have had their turn.
 int g_serverIndex = 0;
+
+// A whole version unpacks in seconds; an archive still going after this is not one of ours.
+constexpr int kUnzipTimeoutMs = 120000;
 
 void removeFolderContents(const QString& folder)
 {
@@ -45,11 +49,14 @@ UpdateBase::UpdateBase(QObject* parent)
 
 void UpdateBase::initFolder()
 {
-    m_folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation)
-        + QStringLiteral("/zov_setup/");
+    // Private to the user: between its MD5 check and its unpacking, nobody else can swap
+    // the package.
+    const QString privateTemp = zov::platform::Platform::instance().privateTempFolder();
+    m_folder = privateTemp.isEmpty() ? QString() : privateTemp + QStringLiteral("/zov_setup/");
     qInfo().noquote() << QStringLiteral("[UpdateBase][initFolder]") << m_folder;
     // A folder that cannot be made shows up as a failed download.
-    QDir().mkpath(m_folder);
+    if (!m_folder.isEmpty())
+        QDir().mkpath(m_folder);
 }
 
 void UpdateBase::setUpdateInfo(const UpdateInfo& info)
@@ -66,6 +73,10 @@ void UpdateBase::fullUpdate()
         emit finished(-1, QStringLiteral("no available server"));
         return;
     }
+    if (m_folder.isEmpty()) {
+        emit finished(-1, QStringLiteral("no private download folder"));
+        return;
+    }
     if (g_serverIndex >= m_info.urls.size()) {
         qInfo().noquote() << QStringLiteral(
             "UpdateBase::fullUpdate(): have tried all server, now using first");
@@ -74,7 +85,8 @@ void UpdateBase::fullUpdate()
     qInfo().noquote() << QStringLiteral("g_serverIndex ") << g_serverIndex;
     const QString url = m_info.urls.at(g_serverIndex);
     qInfo().noquote() << QStringLiteral("download URL ") << url;
-    m_filePath = m_folder + url.section(QLatin1Char('/'), -1);
+    // The name comes from the network: only a plain file name inside the folder will do.
+    m_filePath = m_folder + PlainFileName::ofUrl(url, m_info.newVersion + QStringLiteral(".zip"));
     qInfo().noquote() << QStringLiteral("download file full path") << m_filePath;
     // A leftover of an earlier attempt is never resumed: it may be the broken part.
     if (QFileInfo::exists(m_filePath))
@@ -119,7 +131,15 @@ bool UpdateBase::unzip(const QString& zipPath, const QString& destDir)
     const QString tool = zov::platform::Platform::findTool(QStringLiteral("7za.exe"));
     if (tool.isEmpty())
         return false;
-    return QProcess::execute(tool, args) == 0;
+    QProcess archiver;
+    archiver.start(tool, args);
+    if (!archiver.waitForFinished(kUnzipTimeoutMs)) {
+        qWarning().noquote() << QStringLiteral("unzip did not end in time");
+        archiver.kill();
+        archiver.waitForFinished();
+        return false;
+    }
+    return archiver.exitStatus() == QProcess::NormalExit && archiver.exitCode() == 0;
 }
 
 bool UpdateBase::removeFileOrDir(const QString& path)

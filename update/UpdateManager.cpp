@@ -5,6 +5,7 @@
 #include "core/TrustStore.h"
 #include "platform/Platform.h"
 #include "update/CheckingDialog.h"
+#include "update/PackageUnpacker.h"
 #include "update/UpdateBase.h"
 #include "update/UpdateOpDialog.h"
 #include "update/UpdatingDialogEx.h"
@@ -18,6 +19,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWidget>
 
@@ -137,6 +139,11 @@ void UpdateManager::onResponseResult(QByteArray data)
         return;
     }
     fillRecord(payload);
+    if (!isAcceptableOffer()) {
+        m_state = STATE_NO_EXIST;
+        showLatestIfUserAsked();
+        return;
+    }
 
     m_compareResult = checkVersionQM(m_info.newVersion, m_info.localVersion);
     qInfo() << "[QM] onResponseResult::checkVersionQM result = " << m_compareResult;
@@ -183,6 +190,22 @@ void UpdateManager::fillRecord(const QJsonObject& data)
     qInfo() << "[packageName] " << packName;
     qInfo() << "[diffPkgName] " << diffPkgName;
     qInfo() << "[diffPkgPath]" << url;
+}
+
+// The version names a folder of the installation and the update type picks a flow: a
+// reply with anything else offers nothing.
+bool UpdateManager::isAcceptableOffer() const
+{
+    static const QRegularExpression plainVersion(QStringLiteral("^\\d{1,9}(\\.\\d{1,9}){0,5}$"));
+    if (!plainVersion.match(m_info.newVersion).hasMatch()) {
+        qWarning() << "[QM] UpdateManager: refused version text" << m_info.newVersion;
+        return false;
+    }
+    if (m_info.updateType < 0 || m_info.updateType > 2) {
+        qWarning() << "[QM] UpdateManager: unknown updateType" << m_info.updateType;
+        return false;
+    }
+    return true;
 }
 
 void UpdateManager::actOnNewerVersion()
@@ -560,8 +583,9 @@ void UpdateManager::onDownloadFinished(int code, QString errMsg)
 bool UpdateManager::installFullPackage()
 {
     qInfo() << "unzip parameter 2" << m_info.installDir << m_pkgPath;
-    if (!UpdateBase::unzip(m_pkgPath, m_info.installDir)) {
-        qWarning() << "unzip failed!";
+    QString refusal;
+    if (!PackageUnpacker::unpackVersion(m_pkgPath, m_info.installDir, m_info.newVersion, refusal)) {
+        qWarning() << "unzip failed!" << refusal;
         failDownload(STATE_FAILED, QStringLiteral("解压失败"));
         return false;
     }

@@ -103,6 +103,7 @@ public slots:
 
 private:
     void fillRecord(const QJsonObject& data);
+    bool isAcceptableOffer() const;
     void actOnNewerVersion();
     void showLatestIfUserAsked();
     void applyOptionalPolicy();

@@ -21,6 +21,7 @@ public:
         const QString& key, const QString& name, const QVariant& defaultValue) const override;
     bool writeRegistry(const QString& key, const QString& name, const QVariant& value) override;
     void killProcessesByImageName(const QString& imageName) override;
+    QString privateTempFolder() const override { return m_system.privateTempFolder(); }
     bool openRestartProgram(const QString& path) override;
 
 private:

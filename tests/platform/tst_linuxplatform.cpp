@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using zov::platform::LinuxPlatform;
@@ -286,6 +287,47 @@ private slots:
         qputenv("PATH", savedPath);
 
         QCOMPARE(found, expected.isEmpty() ? QString() : root.filePath(expected));
+    }
+
+    // Another local user can make our folder in the shared temporary folder first, or leave
+    // something in its place: it is refused, never used.
+    void privateTempFolder_data()
+    {
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("nothing yet") << "" << true;
+        QTest::newRow("ours from an earlier run") << "ours" << true;
+        QTest::newRow("another user's") << "other" << false;
+        QTest::newRow("open to everyone") << "open" << false;
+        QTest::newRow("a link to a folder of ours") << "link" << false;
+        QTest::newRow("a file") << "file" << false;
+    }
+
+    void privateTempFolder()
+    {
+        QFETCH(QString, found);
+        QFETCH(bool, accepted);
+        QTemporaryDir temp;
+        const QString folder = temp.filePath(QStringLiteral("zov-%1").arg(getuid()));
+        const QByteArray path = QFile::encodeName(folder);
+        if (found == "ours" || found == "other" || found == "open")
+            QCOMPARE(::mkdir(path.constData(), found == "open" ? 0777 : 0700), 0);
+        if (found == "open")
+            QCOMPARE(::chmod(path.constData(), 0777), 0);
+        if (found == "other" && ::chown(path.constData(), 65534, 65534) != 0)
+            QSKIP("only root can hand a folder to another user");
+        if (found == "link")
+            QVERIFY(QDir().mkpath(temp.filePath("elsewhere"))
+                && QFile::link(temp.filePath("elsewhere"), folder));
+        if (found == "file")
+            QVERIFY(writeExecutable(folder, "x"));
+        const QByteArray savedTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const QString made = m_platform.privateTempFolder();
+        qputenv("TMPDIR", savedTemp);
+        QCOMPARE(made, accepted ? folder : QString());
+        if (accepted)
+            QCOMPARE(int(QFileInfo(folder).permissions() & 0x0077), 0);
     }
 
     void openRestartProgramStartsExecutableInItsFolder()

@@ -2,6 +2,8 @@
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
+#include "platform/Platform.h"
+#include "update/PackageUnpacker.h"
 #include "update/UpdateBase.h"
 
 #include <QDir>
@@ -67,13 +69,6 @@ QString quoted(const QString& text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-QStringList g_messages;
-
-void collectMessage(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    g_messages.append(message);
-}
-
 } // namespace
 
 // Downloading a package with the real curl from the local service, and unpacking and
@@ -93,7 +88,10 @@ private slots:
     void stalePackageIsDownloadedAfresh();
     void progressIsAFraction();
 
-    void unzipIntoFolderWithBlanks();
+    void unpackVersion_data();
+    void unpackVersion();
+    void packageNamesStayInTheFolder_data();
+    void packageNamesStayInTheFolder();
     void unzipFailures_data();
     void unzipFailures();
     void hostileEntriesStayInside_data();
@@ -150,7 +148,8 @@ int TestUpdateBase::download(
 
 QString TestUpdateBase::setupFolder() const
 {
-    return m_env.temp() + QStringLiteral("/zov_setup");
+    // Made by the platform, so that it is private as the download wants it.
+    return zov::platform::Platform::instance().privateTempFolder() + QStringLiteral("/zov_setup");
 }
 
 QString TestUpdateBase::workFolder(const QString& name) const
@@ -296,33 +295,75 @@ void TestUpdateBase::progressIsAFraction()
     }
 }
 
-// The destination goes to the tool as one argument, "-o" glued to the path, so blanks
-// in it do not split it.
-void TestUpdateBase::unzipIntoFolderWithBlanks()
+// Only the version folder lands, into an installation whose path has blanks; a package
+// for another version or one that expands a thousandfold leaves the installation as it was.
+void TestUpdateBase::unpackVersion_data()
 {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("zeroBytes");
+    QTest::addColumn<bool>("unpacked");
+    QTest::newRow("the version, with a config.ini beside it") << "1.6.8.0" << 0 << true;
+    QTest::newRow("another version's folder") << "1.6.9.0" << 0 << false;
+    QTest::newRow("a thousandfold expansion") << "1.6.8.0" << 20 * 1024 * 1024 << false;
+}
+
+void TestUpdateBase::unpackVersion()
+{
+    QFETCH(QString, folder);
+    QFETCH(int, zeroBytes);
+    QFETCH(bool, unpacked);
     const QString source = workFolder(QStringLiteral("source"));
-    QVERIFY(writeFile(source + QStringLiteral("/1.6.8.0/zovwx1v1_Student.exe"), "program"));
-    QVERIFY(writeFile(source + QStringLiteral("/1.6.8.0/res/data file.txt"), "data"));
+    QVERIFY(writeFile(source + QStringLiteral("/config.ini"), "[version]\nver=6.6.6.6\n"));
+    QVERIFY(writeFile(
+        source + QLatin1Char('/') + folder + QStringLiteral("/zovwx1v1_Student"), "program"));
+    QVERIFY(writeFile(source + QLatin1Char('/') + folder + QStringLiteral("/res/data file.txt"),
+        QByteArray(zeroBytes, '\0')));
     const QString zip = workFolder(QStringLiteral("zip")) + QStringLiteral("/1.6.8.0.zip");
     QVERIFY(run(QStringLiteral("7za"),
-        { QStringLiteral("a"), QStringLiteral("-tzip"), zip, QStringLiteral("1.6.8.0") }, source));
+        { QStringLiteral("a"), QStringLiteral("-tzip"), zip, QStringLiteral("config.ini"), folder },
+        source));
     const QString install = workFolder(QStringLiteral("Program Files/Zov 1v1"));
+    QVERIFY(writeFile(install + QStringLiteral("/config.ini"), "installed"));
 
-    g_messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
-    const bool unpacked = UpdateBase::unzip(zip, install);
-    qInstallMessageHandler(previous);
-
-    QVERIFY(unpacked);
-    QCOMPARE(entriesIn(install),
-        QStringList({ "1.6.8.0", "1.6.8.0/res", "1.6.8.0/res/data file.txt",
-            "1.6.8.0/zovwx1v1_Student.exe" }));
+    QString error;
     QCOMPARE(
-        readFile(install + QStringLiteral("/1.6.8.0/zovwx1v1_Student.exe")), QByteArray("program"));
-    const QStringList argsLines = g_messages.filter(QStringLiteral("unzip args:"));
-    QCOMPARE(argsLines.size(), 1);
-    QVERIFY2(
-        argsLines.first().contains(QStringLiteral("-o") + install), qPrintable(argsLines.first()));
+        PackageUnpacker::unpackVersion(zip, install, QStringLiteral("1.6.8.0"), error), unpacked);
+    QCOMPARE(error.isEmpty(), unpacked);
+    QCOMPARE(entriesIn(install),
+        unpacked ? QStringList({ "1.6.8.0", "1.6.8.0/res", "1.6.8.0/res/data file.txt",
+            "1.6.8.0/zovwx1v1_Student", "config.ini" })
+                 : QStringList({ "config.ini" }));
+    QCOMPARE(readFile(install + QStringLiteral("/config.ini")), QByteArray("installed"));
+}
+
+// The local name comes from the URL: only its plain file name, inside the folder, and the
+// version's name when it has none. The folder's neighbours are never touched.
+void TestUpdateBase::packageNamesStayInTheFolder_data()
+{
+    QTest::addColumn<QString>("urlPath");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("query and fragment") << "/packages/named.zip?v=2#top"
+                                        << "named.zip";
+    QTest::newRow("the parent folder") << "/packages/.."
+                                       << "1.6.8.0.zip";
+    QTest::newRow("no name") << "/packages/"
+                             << "1.6.8.0.zip";
+}
+
+void TestUpdateBase::packageNamesStayInTheFolder()
+{
+    QFETCH(QString, urlPath);
+    QFETCH(QString, name);
+    const QString neighbour = zov::platform::Platform::instance().privateTempFolder()
+        + QStringLiteral("/neighbour/keep.txt");
+    QVERIFY(writeFile(neighbour, "keep me"));
+    UpdateInfo info;
+    info.newVersion = QStringLiteral("1.6.8.0");
+    info.urls = QStringList { m_service.webBaseUrl().toString() + urlPath };
+    QString path;
+    download(info, nullptr, &path);
+    QCOMPARE(path, setupFolder() + QLatin1Char('/') + name);
+    QCOMPARE(readFile(neighbour), QByteArray("keep me"));
 }
 
 void TestUpdateBase::unzipFailures_data()

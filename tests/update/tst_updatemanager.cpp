@@ -22,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <memory>
 
 namespace {
@@ -123,7 +125,7 @@ void TestUpdateManager::init()
 {
     UpdateBase::resetServerIndex();
     QDir(m_env.dataFolder()).removeRecursively();
-    QDir(m_env.temp() + QStringLiteral("/zov_setup")).removeRecursively();
+    QDir(m_env.temp() + QStringLiteral("/zov-%1/zov_setup").arg(getuid())).removeRecursively();
     writeConfigIni(QStringLiteral("version"), QStringLiteral("ver"), localVersion);
     QVERIFY(m_service.setVersionReply(scenario(QStringLiteral("none"))));
 }
@@ -239,6 +241,10 @@ void TestUpdateManager::replyVerdict_data()
     QTest::newRow("newer optional") << updateReply(QStringLiteral("1.6.8.0"), 1, 1) << 3 << 1 << 1;
     QTest::newRow("newer silent") << updateReply(QStringLiteral("1.6.8.0"), 0, 0) << 3 << 1 << 0;
     QTest::newRow("newer forced") << updateReply(QStringLiteral("1.6.10.0"), 2, 1) << 3 << 1 << 2;
+    QTest::newRow("version naming other folders")
+        << updateReply(QStringLiteral("9.0/../../x"), 1, 1) << 2 << -1 << -1;
+    QTest::newRow("unknown update type")
+        << updateReply(QStringLiteral("1.6.8.0"), 7, 1) << 2 << -1 << -1;
 }
 
 void TestUpdateManager::replyVerdict()
