@@ -84,8 +84,6 @@ private slots:
 
     void versionComparison_data();
     void versionComparison();
-    void optionalOfferRule_data();
-    void optionalOfferRule();
 
     void versionRequestHeaders();
     void replyVerdict_data();
@@ -181,35 +179,6 @@ void TestUpdateManager::versionComparison()
     QFETCH(int, expected);
     QCOMPARE(UpdateManager::checkVersionQM(a, b), expected);
     QCOMPARE(UpdateManager::checkVersionQM(b, a), -expected);
-}
-
-void TestUpdateManager::optionalOfferRule_data()
-{
-    QTest::addColumn<QString>("ignoreVersion");
-    QTest::addColumn<QString>("startupTs");
-    QTest::addColumn<bool>("suppressed");
-    QTest::newRow("nothing recorded") << ""
-                                      << "" << false;
-    QTest::newRow("this version skipped") << "1.6.8.0"
-                                          << "" << true;
-    QTest::newRow("older version skipped") << "1.6.7.5"
-                                           << "" << false;
-    QTest::newRow("offered today") << ""
-                                   << "20260102" << true;
-    QTest::newRow("offered yesterday") << ""
-                                       << "20260101" << false;
-    QTest::newRow("skipped and offered yesterday") << "1.6.8.0"
-                                                   << "20260101" << true;
-}
-
-void TestUpdateManager::optionalOfferRule()
-{
-    QFETCH(QString, ignoreVersion);
-    QFETCH(QString, startupTs);
-    QFETCH(bool, suppressed);
-    QCOMPARE(UpdateManager::isOptionalOfferSuppressed(
-                 QStringLiteral("1.6.8.0"), ignoreVersion, startupTs, QStringLiteral("20260102")),
-        suppressed);
 }
 
 void TestUpdateManager::versionRequestHeaders()
