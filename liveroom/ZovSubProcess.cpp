@@ -1,6 +1,7 @@
 #include "liveroom/ZovSubProcess.h"
 
 #include "app/Context.h"
+#include "core/BoundedLineReader.h"
 #include "core/NetworkHelper.h"
 #include "platform/Platform.h"
 
@@ -144,10 +145,16 @@ void ZovSubProcess::onNewConnection()
 void ZovSubProcess::onSocketReadyRead()
 {
     // A read can end inside a line; the socket keeps the rest until its line feed arrives.
-    while (m_socket->canReadLine()) {
-        const QString line = QString::fromUtf8(m_socket->readLine()).trimmed();
-        qDebug().noquote() << "main recv cmd," << line;
-        handleCommand(QJsonDocument::fromJson(line.toUtf8()).object());
+    const bool withinLimit
+        = BoundedLineReader::readLines(*m_socket, [this](const QByteArray& bytes) {
+              const QString line = QString::fromUtf8(bytes).trimmed();
+              qDebug().noquote() << "main recv cmd," << line;
+              handleCommand(QJsonDocument::fromJson(line.toUtf8()).object());
+          });
+    if (!withinLimit) {
+        qWarning().noquote() << "ZovSubProcess: control line too long, connection dropped:"
+                             << BoundedLineReader::shortened(m_socket->peek(4096));
+        m_socket->abort();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "track/TrackServer.h"
 
+#include "core/BoundedLineReader.h"
 #include "track/Track.h"
 
 #include <QCoreApplication>
@@ -114,9 +115,14 @@ void TrackServer::onReadyRead(QLocalSocket* socket)
 {
     // Only whole lines: a line cut short by a crash of the main process would not be
     // valid JSON, and the reader relies on one record per line.
-    while (socket->canReadLine()) {
-        m_file.write(socket->readLine());
+    const bool withinLimit = BoundedLineReader::readLines(*socket, [this](const QByteArray& line) {
+        m_file.write(line);
         m_file.flush();
+    });
+    if (!withinLimit) {
+        qCWarning(lcTrackServer).noquote() << "record too long, connection dropped:"
+                                           << BoundedLineReader::shortened(socket->peek(4096));
+        socket->abort();
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include "TestEnvironment.h"
 
+#include "core/BoundedLineReader.h"
 #include "track/Track.h"
 #include "track/TrackClient.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -174,6 +176,32 @@ private slots:
         }
     }
 
+    void linesAreBounded_data()
+    {
+        const qint64 most = BoundedLineReader::maxLineBytes;
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("withinLimit");
+        QTest::newRow("whole lines, a part waiting") << QByteArray("a\nb\nc") << 2 << true;
+        QTest::newRow("the longest line") << QByteArray(most - 1, 'x') + '\n' << 1 << true;
+        QTest::newRow("one byte longer") << QByteArray("a\n") + QByteArray(most, 'x') + '\n'
+                                         << 1 << false;
+        QTest::newRow("never ended") << QByteArray(most + 1, 'x') << 0 << false;
+    }
+
+    void linesAreBounded()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(int, lines);
+        QFETCH(bool, withinLimit);
+        QBuffer buffer(&sent);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        int read = 0;
+        QCOMPARE(BoundedLineReader::readLines(buffer, [&read](const QByteArray&) { ++read; }),
+            withinLimit);
+        QCOMPARE(read, lines);
+    }
+
     void trackingProcessEndsWhenMainNeverConnects()
     {
         QProcess silentMain;
@@ -193,7 +221,9 @@ private slots:
             probe.connectToServer(track::TrackServerName(silentMain.processId()));
             return probe.waitForConnected(100);
         }());
-        probe.disconnectFromServer();
+        // A peer that never ends its line is dropped rather than buffered for.
+        probe.write(QByteArray(2 * BoundedLineReader::maxLineBytes, 'x'));
+        QTRY_COMPARE(probe.state(), QLocalSocket::UnconnectedState);
         QVERIFY(QFile::exists(track::TrackFilePath()));
         QCOMPARE(tracking.state(), QProcess::Running);
 
