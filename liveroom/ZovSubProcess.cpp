@@ -11,9 +11,12 @@
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QSaveFile>
 #include <QTime>
 
 namespace {
+
+const QString kParameterFile = QStringLiteral("data.json");
 
 constexpr int kTerminateWaitMs = 1000;
 constexpr int kNeedReplayExitCode = 101;
@@ -81,14 +84,25 @@ void ZovSubProcess::start(QJsonObject params)
     qDebug().noquote() << "Subprocess start:" << arguments << "planId" << m_planId;
 
     createProcess();
-    QFile file(QStringLiteral("data.json"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!writeParameterFile(json))
         return;
-    file.write(json);
-    file.close();
     const QString program = QDir::current().absoluteFilePath(
         zov::platform::Platform::programFileName(QStringLiteral("ZovLiveRoomStu")));
     m_process->start(program, arguments, QIODevice::ReadWrite);
+}
+
+// The parameters carry the student's token: only the student may read them, and they go
+// once the live room has ended. A file left by an older run would keep its mode, so it goes
+// first; the new one starts private.
+bool ZovSubProcess::writeParameterFile(const QByteArray& json)
+{
+    QFile::remove(kParameterFile);
+    QSaveFile file(kParameterFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    file.write(json);
+    return file.commit();
 }
 
 // A live room that never reached its control socket is stuck; the new lesson replaces it.
@@ -195,6 +209,7 @@ void ZovSubProcess::onAppFinished(int exitCode, QProcess::ExitStatus exitStatus)
 {
     qDebug() << "ZovSubProcess::onAppFinished" << exitCode << exitStatus;
     m_connected = false;
+    QFile::remove(kParameterFile);
     emit setApplicationVisible(true);
     emit notifyReset();
     if (exitCode == kNeedReplayExitCode) {

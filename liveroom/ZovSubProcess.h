@@ -39,6 +39,7 @@ private:
     void stopUnconnectedProcess();
     void listenOnNewName(const QString& name);
     void createProcess();
+    static bool writeParameterFile(const QByteArray& json);
     void handleCommand(const QJsonObject& obj);
     void logProcessOutput(const QByteArray& bytes);
 

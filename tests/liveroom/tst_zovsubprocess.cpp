@@ -304,6 +304,7 @@ void ZovSubProcessTest::parameterFile()
     start({});
 
     const QByteArray text = readFile(workPath(QStringLiteral("data.json")));
+    QCOMPARE(int(QFileInfo(workPath(QStringLiteral("data.json"))).permissions() & 0x0077), 0);
     const QJsonObject written = QJsonDocument::fromJson(text).object();
     QCOMPARE(text, QJsonDocument(written).toJson(QJsonDocument::Compact));
 
@@ -520,6 +521,7 @@ void ZovSubProcessTest::exitCodes()
 
     QVERIFY(waitForEvent(QStringLiteral("visible:true")));
     QCOMPARE(m_events, events);
+    QVERIFY(!QFile::exists(workPath(QStringLiteral("data.json"))));
     QVERIFY(s_log.contains(
         QStringLiteral("ZovSubProcess::onAppFinished %1 QProcess::NormalExit").arg(exitCode)));
 }
@@ -554,11 +556,12 @@ void ZovSubProcessTest::processOutput()
     QFETCH(QStringList, logged);
 
     start({ step(stream, text), step(QStringLiteral("exit"), 0) });
+    const QString ipcName = writtenIpcName();
 
     // The launcher drains both pipes before it reports the end.
     QVERIFY(waitForEvent(QStringLiteral("visible:true")));
     QStringList output = logLinesAfter(kOutputPrefix);
-    output.removeAll(startLine(writtenIpcName()));
+    output.removeAll(startLine(ipcName));
     QCOMPARE(output, logged);
 }
 
