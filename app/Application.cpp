@@ -43,9 +43,13 @@ constexpr int kConfigWaitSliceMs = 100;
 bool g_dragging = false;
 QPoint g_lastGlobalPos;
 
+// Per user, so that another user's program (or its leftover lock) never stops this one;
+// Qt's runtime folder is private too when ours cannot be had.
 QString instanceLockPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+    const QString folder = zov::platform::Platform::instance().privateTempFolder();
+    return (folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+                             : folder)
         + QStringLiteral("/zov_qm_lock_stu");
 }
 

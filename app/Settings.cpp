@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include "platform/Platform.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDebug>
@@ -108,9 +110,12 @@ void writeConfigIni(const QString& group, const QString& key, const QString& val
     writeIni(configIniPath(), group, key, value);
 }
 
+// One student's agreement is not another's: the marker lives in the user's own temporary
+// folder. Without one, nobody has agreed.
 QString agreementMarkerPath()
 {
-    return QDir::temp().absolutePath() + QStringLiteral("/zov-stu-agreed-file");
+    const QString folder = zov::platform::Platform::instance().privateTempFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/zov-stu-agreed-file");
 }
 
 bool compareFileMd5(const QString& path, const QString& md5)

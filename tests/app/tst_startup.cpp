@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTest>
 
 namespace {
@@ -50,8 +51,11 @@ private slots:
         m_env.reset();
     }
 
+    // Another user's lock in the shared temporary folder is none of this program's business.
     void startsIntoTheMainWindowAndLogsEachStep()
     {
+        QLockFile othersLock(m_env->temp() + QStringLiteral("/zov_qm_lock_stu"));
+        QVERIFY(othersLock.tryLock());
         startProgram();
         QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
         const QByteArray log = m_env->runLogText();
@@ -145,9 +149,12 @@ private slots:
         QCOMPARE(trackText(*m_env).count("aboutBtn"), 1);
     }
 
+    // Another user's agreement in the shared temporary folder does not count.
     void firstStartAsksForAgreementAndGoesOn()
     {
         QVERIFY(QFile::remove(m_env->agreementMarker()));
+        QVERIFY(QFile(m_env->temp() + QStringLiteral("/zov-stu-agreed-file"))
+                    .open(QIODevice::WriteOnly));
         startProgram();
         const QString notice = m_xdo.waitForVisibleWindow(m_program->pid(), kStartTimeoutMs);
         QVERIFY(!notice.isEmpty());

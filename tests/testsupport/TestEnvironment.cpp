@@ -1,7 +1,11 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,13 +49,18 @@ QString TestEnvironment::dataFolder() const
 
 QString TestEnvironment::agreementMarker() const
 {
-    return temp() + QStringLiteral("/zov-stu-agreed-file");
+    return temp() + QStringLiteral("/zov-%1/zov-stu-agreed-file").arg(getuid());
 }
 
+// The program only trusts a folder that nobody else can enter.
 bool TestEnvironment::writeAgreementMarker() const
 {
+    const QString folder = QFileInfo(agreementMarker()).path();
     QFile marker(agreementMarker());
-    return marker.open(QIODevice::WriteOnly);
+    return QDir().mkpath(folder)
+        && QFile::setPermissions(
+            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)
+        && marker.open(QIODevice::WriteOnly);
 }
 
 QByteArray TestEnvironment::runLogText() const

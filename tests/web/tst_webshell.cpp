@@ -386,12 +386,12 @@ private slots:
         m_probe->evaluate(
             QStringLiteral("document.querySelector('.lesson-card .enter-btn').click()"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 15000);
+        // The parameters are there while the room is, and only then.
+        const QString parameterFile = m_env.temp() + QStringLiteral("/data.json");
+        const QJsonObject parameters = QJsonDocument::fromJson(readFile(parameterFile)).object();
         QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 15000);
         qunsetenv("ZOV_LIVEROOM_SCRIPT");
-
-        const QJsonObject parameters
-            = QJsonDocument::fromJson(readFile(m_env.temp() + QStringLiteral("/data.json")))
-                  .object();
+        QVERIFY(!QFile::exists(parameterFile));
         const int planId = parameters.value("planId").toInt();
         QVERIFY(planId > 0);
         // The window reloads the page when it comes back; the evaluation the room asked
