@@ -37,7 +37,6 @@ namespace {
 constexpr int kDragBandHeight = 60;
 constexpr int kInstanceLockWaitMs = 500;
 constexpr int kConfigTimeoutMs = 3000;
-constexpr int kConfigWaitSliceMs = 100;
 
 // Drag state of the frameless windows; only the GUI thread touches it.
 bool g_dragging = false;
@@ -161,8 +160,9 @@ void Application::initEnv()
 bool Application::getConfig()
 {
     requestInfo();
+    // The request has its own time-out; meanwhile the thread sleeps until something happens.
     while (m_configState == -1)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, kConfigWaitSliceMs);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return m_configState == 0;
 }
 
@@ -244,7 +244,7 @@ bool Application::update()
     for (;;) {
         int state = manager->state();
         while (state == UpdateManager::STATE_CHECKING) {
-            QCoreApplication::processEvents();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             state = manager->state();
         }
         if (state == UpdateManager::STATE_NO_EXIST) {
@@ -258,6 +258,11 @@ bool Application::update()
         if (state == UpdateManager::STATE_EXIST) {
             qDebug() << "STATE_EXIST";
             manager->updateEx();
+            // An offer that decided nothing would be made again and again.
+            if (manager->state() == UpdateManager::STATE_EXIST) {
+                qWarning() << "[QM] Application::update offer left undecided";
+                break;
+            }
             continue;
         }
         if (state == UpdateManager::STATE_READY) {

@@ -3,6 +3,9 @@
 #include "service/ApiRouter.h"
 #include "service/JsonReply.h"
 
+#include <chrono>
+#include <thread>
+
 namespace zovservice {
 
 namespace {
@@ -29,6 +32,8 @@ bool allStrings(const QJsonArray& list)
     return true;
 }
 
+constexpr int maximumDelayMs = 600000;
+
 } // namespace
 
 std::optional<VersionApi::Answer> VersionApi::Answer::fromControl(const QJsonObject& body)
@@ -46,6 +51,9 @@ std::optional<VersionApi::Answer> VersionApi::Answer::fromControl(const QJsonObj
     answer.md5 = body.value(QStringLiteral("md5")).toString();
     answer.updateMsg = body.value(QStringLiteral("updateMsg")).toString();
     answer.urls = body.value(QStringLiteral("urls")).toArray();
+    answer.delayMs = body.value(QStringLiteral("delayMs")).toInt(0);
+    if (answer.delayMs < 0 || answer.delayMs > maximumDelayMs)
+        return std::nullopt;
     if (answer.scenario == Scenario::ErrorCode && answer.errorcode == 0)
         return std::nullopt;
     if (answer.scenario == Scenario::Update
@@ -76,6 +84,13 @@ void VersionApi::choose(const Answer& answer)
 
 void VersionApi::handleVersion(const httplib::Request&, httplib::Response& response)
 {
+    int delayMs = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        delayMs = m_answer.delayMs;
+    }
+    // Other requests go on meanwhile: only this one waits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     const std::lock_guard<std::mutex> lock(m_mutex);
     switch (m_answer.scenario) {
     case Scenario::None:

@@ -45,6 +45,8 @@ public:
         QString updateMsg;
         // Absolute URLs, or paths on the plain HTTP port ("/packages/...").
         QJsonArray urls;
+        // How long the service keeps the client waiting for this answer.
+        int delayMs = 0;
 
         // The body of POST /control/version:
         // {"scenario":"none"}
@@ -52,6 +54,7 @@ public:
         // {"scenario":"malformed"}
         // {"scenario":"update","version":"1.6.8.0","updateType":0|1|2,"packType":0|1,
         //  "md5":"...","updateMsg":"...","urls":["/packages/a.zip", ...]}
+        // each with an optional "delayMs":MS (at most ten minutes) before the answer comes
         // Nothing when the body does not have that shape.
         static std::optional<Answer> fromControl(const QJsonObject& body);
     };

@@ -25,6 +25,8 @@
 
 namespace {
 
+constexpr int kVersionRequestTimeoutMs = 10000;
+
 const QString kUpdateGroup = QStringLiteral("update");
 const QString kVersionGroup = QStringLiteral("version");
 constexpr int kRecheckIntervalMs = 600000;
@@ -100,6 +102,8 @@ void UpdateManager::checkout(int type)
     const QString url = versionUrl();
     qInfo() << "UpdateManager::checkout url" << url;
     request.setUrl(QUrl(url));
+    // A service that never answers must not hold start-up: the failure path goes on.
+    request.setTransferTimeout(kVersionRequestTimeoutMs);
 
     // The service may sit behind an authority of its own that the program is told about.
     zov::network::TrustStore::instance().ensureLoaded();

@@ -5,9 +5,12 @@
 #include "XdoTool.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +50,8 @@ private slots:
 
     void cleanup()
     {
+        QVERIFY(
+            m_service.setVersionReply({ { QStringLiteral("scenario"), QStringLiteral("none") } }));
         m_program.reset();
         m_env.reset();
     }
@@ -83,6 +88,24 @@ private slots:
         QVERIFY(second.waitForExit(10000));
         QCOMPARE(second.exitCode(), 2);
         QCOMPARE(m_program->process().state(), QProcess::Running);
+    }
+
+    // A version request that is never answered neither holds start-up for ever nor keeps
+    // the processor busy while it waits.
+    void unansweredVersionRequestGivesUpQuietly()
+    {
+        QVERIFY(m_service.setVersionReply({ { QStringLiteral("scenario"), QStringLiteral("none") },
+            { QStringLiteral("delayMs"), 120000 } }));
+        startProgram();
+        QVERIFY(m_env->waitForRunLog("[QM] Application::update ==> start", kStartTimeoutMs));
+        const double cpuBefore = cpuSeconds(m_program->pid());
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
+        const double busy
+            = (cpuSeconds(m_program->pid()) - cpuBefore) / (waited.elapsed() / 1000.0);
+        QVERIFY2(busy < 0.5, qPrintable(QString::number(busy)));
+        QVERIFY(m_env->runLogText().contains("STATE_FAILED"));
     }
 
     void refusedConfigurationRetryExitsWithFour()
@@ -167,6 +190,17 @@ private slots:
     }
 
 private:
+    // User and system time the process has used so far.
+    static double cpuSeconds(qint64 pid)
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+    }
+
     QProcessEnvironment clientEnvironment() const
     {
         return StagedProgram::clientEnvironment(*m_env, m_service, m_display.name());
