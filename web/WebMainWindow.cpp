@@ -445,6 +445,9 @@ void WebMainWindow::showPrivacyDialog(int type)
     hide();
     auto* dialog = new PrivacyDialog(type, nullptr);
     connect(dialog, &PrivacyDialog::sigClosed, this, &WebMainWindow::onClosePrivacyDialog);
+    // However the page goes away (its button, the window manager, Alt+F4), the student must
+    // not be left without a window.
+    connect(dialog, &QObject::destroyed, this, &WebMainWindow::onClosePrivacyDialog);
     dialog->show();
 }
 
