@@ -3,6 +3,7 @@
 #include "app/Context.h"
 #include "core/BoundedLineReader.h"
 #include "core/NetworkHelper.h"
+#include "platform/ChildProcess.h"
 #include "platform/Platform.h"
 
 #include <QDebug>
@@ -133,7 +134,8 @@ void ZovSubProcess::listenOnNewName(const QString& name)
 
 void ZovSubProcess::createProcess()
 {
-    m_process = new QProcess(this);
+    m_process = new zov::platform::ChildProcess(
+        zov::platform::ChildProcess::Lifetime::MayOutliveUs, this);
     connect(m_process, &QProcess::readyReadStandardError, this,
         &ZovSubProcess::onReadyReadStandardError);
     connect(m_process, &QProcess::readyReadStandardOutput, this,

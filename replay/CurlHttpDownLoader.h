@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/ChildProcess.h"
 #include <QObject>
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -40,7 +42,8 @@ private:
 
     QString m_url;
     QString m_dstPath;
-    QProcess m_process;
+    // A download is ours alone: it ends when we do.
+    zov::platform::ChildProcess m_process { zov::platform::ChildProcess::Lifetime::EndsWithUs };
     QStringList m_lastProgress;
     // The tool writes its meter one byte at a time, so a single read often holds part
     // of a line. Output is gathered until the tool falls quiet and then judged as one

@@ -1,5 +1,7 @@
 #include "track/TrackClient.h"
 
+#include "platform/ChildProcess.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
@@ -21,6 +23,8 @@ const int kConnectTimeoutMs = 10000;
 const int kConnectRetryMs = 100;
 // What may still sit in the socket when the program ends is sent before it goes.
 const int kDrainTimeoutMs = 2000;
+// Starting is only the fork and exec of our own program.
+const int kStartTimeoutMs = 5000;
 
 QPointer<TrackClient> s_client;
 
@@ -71,18 +75,24 @@ bool TrackClient::start(IPCCallback* callback)
     if (m_state != State::Idle)
         return false;
     m_callback = callback;
-    // Detached, so that it outlives us long enough to store what we sent last; it
-    // ends by itself once we are gone. It gets none of our standard streams: whoever
-    // reads our output must not wait for the tracking process as well.
-    QProcess process;
-    process.setProgram(QCoreApplication::applicationFilePath());
-    process.setArguments({ QString::fromLatin1(kTrackProcessArgument),
+    // It outlives us long enough to store what we sent last and ends by itself once we are
+    // gone, so the process object is never destroyed while we run: that would end it. It gets
+    // none of our standard streams (whoever reads our output must not wait for it as well)
+    // and none of our other descriptors.
+    auto* process
+        = new zov::platform::ChildProcess(zov::platform::ChildProcess::Lifetime::MayOutliveUs);
+    QObject::connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), process,
+        &QObject::deleteLater);
+    process->setProgram(QCoreApplication::applicationFilePath());
+    process->setArguments({ QString::fromLatin1(kTrackProcessArgument),
         QString::number(QCoreApplication::applicationPid()) });
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    if (!process.startDetached()) {
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted(kStartTimeoutMs)) {
         qCWarning(lcTrack) << "cannot start the tracking process";
+        process->deleteLater();
         close();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "update/PackageUnpacker.h"
 
+#include "platform/ChildProcess.h"
 #include "platform/Platform.h"
 #include "update/UpdateBase.h"
 
@@ -38,7 +39,7 @@ qint64 PackageUnpacker::unpackedSize(const QString& zipPath)
     const QString tool = zov::platform::Platform::findTool(QStringLiteral("7za.exe"));
     if (tool.isEmpty())
         return -1;
-    QProcess lister;
+    zov::platform::ChildProcess lister(zov::platform::ChildProcess::Lifetime::EndsWithUs);
     lister.start(tool, { QStringLiteral("l"), QStringLiteral("-slt"), zipPath });
     if (!lister.waitForFinished(kListTimeoutMs)) {
         lister.kill();

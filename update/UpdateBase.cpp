@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "core/PlainFileName.h"
+#include "platform/ChildProcess.h"
 #include "platform/Platform.h"
 #include "replay/CurlHttpDownLoader.h"
 
@@ -131,7 +132,7 @@ bool UpdateBase::unzip(const QString& zipPath, const QString& destDir)
     const QString tool = zov::platform::Platform::findTool(QStringLiteral("7za.exe"));
     if (tool.isEmpty())
         return false;
-    QProcess archiver;
+    zov::platform::ChildProcess archiver(zov::platform::ChildProcess::Lifetime::EndsWithUs);
     archiver.start(tool, args);
     if (!archiver.waitForFinished(kUnzipTimeoutMs)) {
         qWarning().noquote() << QStringLiteral("unzip did not end in time");

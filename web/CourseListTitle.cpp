@@ -2,6 +2,7 @@
 
 #include "app/Context.h"
 #include "core/NetworkHelper.h"
+#include "platform/ChildProcess.h"
 #include "platform/Platform.h"
 
 #include <QDateTime>
@@ -29,7 +30,8 @@ QString compactJson(const QJsonObject& object)
 
 CourseListTitle::CourseListTitle(QWidget* parent)
     : QWidget(parent)
-    , m_uploader(std::make_unique<QProcess>())
+    , m_uploader(std::make_unique<zov::platform::ChildProcess>(
+          zov::platform::ChildProcess::Lifetime::MayOutliveUs))
 {
     setObjectName(QStringLiteral("CourseListTitle"));
     setFixedHeight(kTitleBarHeight);

@@ -1,3 +1,4 @@
+#include "platform/ChildProcess.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/LinuxProcessTable.h"
 
@@ -14,8 +15,10 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
+using zov::platform::ChildProcess;
 using zov::platform::LinuxPlatform;
 using zov::platform::LinuxProcessTable;
 using zov::platform::MemoryStatus;
@@ -328,6 +331,31 @@ private slots:
         QCOMPARE(made, accepted ? folder : QString());
         if (accepted)
             QCOMPARE(int(QFileInfo(folder).permissions() & 0x0077), 0);
+    }
+
+    // A helper gets none of our descriptors beyond the standard three, and one that serves
+    // only us ends with the thread that started it (the whole program, in use).
+    void helpersTakeNothingOfOursAndEndWithUs()
+    {
+        QCOMPARE(::dup2(0, 100), 100);
+        ChildProcess lister(ChildProcess::Lifetime::MayOutliveUs);
+        lister.start(QStringLiteral("ls"), { QStringLiteral("/proc/self/fd") });
+        QVERIFY(lister.waitForFinished());
+        ::close(100);
+        // The fourth is the one ls reads the folder through.
+        QCOMPARE(lister.readAllStandardOutput().split('\n'),
+            QList<QByteArray>({ "0", "1", "2", "3", "" }));
+
+        qint64 sleeper = 0;
+        std::thread starter([&sleeper] {
+            auto* process = new ChildProcess(ChildProcess::Lifetime::EndsWithUs);
+            process->start(QStringLiteral("sleep"), { QStringLiteral("60") });
+            if (process->waitForStarted())
+                sleeper = process->processId();
+        });
+        starter.join();
+        QVERIFY(sleeper > 0);
+        QTRY_VERIFY(!LinuxProcessTable::isRunning(sleeper));
     }
 
     void openRestartProgramStartsExecutableInItsFolder()
