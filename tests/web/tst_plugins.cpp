@@ -195,6 +195,8 @@ void TestPlugins::windowMoveNeedsBothCoordinates_data()
                           << QVariantList { 10, 20 };
     QTest::newRow("not numbers") << QJsonObject { { "x", "10" }, { "y", QJsonValue::Null } } << true
                                  << QVariantList { 0, 0 };
+    QTest::newRow("beyond any screen") << QJsonObject { { "x", 1e300 }, { "y", -1e300 } } << true
+                                       << QVariantList { 100000, -100000 };
 }
 
 void TestPlugins::windowMoveNeedsBothCoordinates()
