@@ -8,7 +8,8 @@ cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF >/dev/null
 cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage \
-  fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata fuzz_packetcontent
+  fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata fuzz_packetcontent \
+  fuzz_bridgedispatch fuzz_replaydownloadlist
 seconds=${ZOV_FUZZ_SECONDS:-15}
 work=$(mktemp -d)
 cp -r "$ROOT_DIR/fuzz/corpus/remoteconfig" "$work/remoteconfig"
@@ -18,6 +19,8 @@ cp -r "$ROOT_DIR/fuzz/corpus/updatereply" "$work/updatereply"
 cp -r "$ROOT_DIR/fuzz/corpus/replayinfo" "$work/replayinfo"
 cp -r "$ROOT_DIR/fuzz/corpus/replaydata" "$work/replaydata"
 cp -r "$ROOT_DIR/fuzz/corpus/packetcontent" "$work/packetcontent"
+cp -r "$ROOT_DIR/fuzz/corpus/bridgedispatch" "$work/bridgedispatch"
+cp -r "$ROOT_DIR/fuzz/corpus/replaydownloadlist" "$work/replaydownloadlist"
 mkdir -p "$work/logmessage"
 # Qt 5.15's JSON parser leaks a few bytes when a key repeats with an array or object
 # as its value ({"d":{"a":[1],"a":[2]}}); that is
@@ -32,5 +35,7 @@ options=(-max_total_time="$seconds" -artifact_prefix="$work/")
 "$fuzz_build/fuzz/fuzz_replayinfo" "${options[@]}" "$work/replayinfo"
 "$fuzz_build/fuzz/fuzz_replaydata" "${options[@]}" "$work/replaydata"
 "$fuzz_build/fuzz/fuzz_packetcontent" "${options[@]}" "$work/packetcontent"
+"$fuzz_build/fuzz/fuzz_bridgedispatch" "${options[@]}" "$work/bridgedispatch"
+"$fuzz_build/fuzz/fuzz_replaydownloadlist" "${options[@]}" "$work/replaydownloadlist"
 rm -rf "$work"
 echo "Fuzzing smoke run: ok"
