@@ -37,6 +37,7 @@ namespace {
 constexpr int kDragBandHeight = 60;
 constexpr int kInstanceLockWaitMs = 500;
 constexpr int kConfigTimeoutMs = 3000;
+constexpr int kMostUpdateOffers = 2;
 
 // Drag state of the frameless windows; only the GUI thread touches it.
 bool g_dragging = false;
@@ -241,6 +242,7 @@ bool Application::update()
     qDebug() << "[QM] Application::update ==> start";
     UpdateManager* manager = UpdateManager::instance();
     manager->checkout(0);
+    int offers = 0;
     for (;;) {
         int state = manager->state();
         while (state == UpdateManager::STATE_CHECKING) {
@@ -257,12 +259,13 @@ bool Application::update()
         }
         if (state == UpdateManager::STATE_EXIST) {
             qDebug() << "STATE_EXIST";
-            manager->updateEx();
-            // An offer that decided nothing would be made again and again.
-            if (manager->state() == UpdateManager::STATE_EXIST) {
+            // An offer put off is asked again and then suppressed for the day; one that
+            // cannot be suppressed (its settings unwritable) would come back for ever.
+            if (++offers > kMostUpdateOffers) {
                 qWarning() << "[QM] Application::update offer left undecided";
                 break;
             }
+            manager->updateEx();
             continue;
         }
         if (state == UpdateManager::STATE_READY) {
