@@ -11,13 +11,12 @@
 #include "replay/ReadRelayData.h"
 #include "replay/ReplayDataManager.h"
 #include "replay/ReplayQmlTypes.h"
+#include "replay/ReplayRecord.h"
 #include "replay/VideoFrameSplitter.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QOpenGLContext>
 #include <QQuickWindow>
@@ -77,14 +76,17 @@ public:
     QByteArray lesson(int recordCount)
     {
         QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
         for (int i = 0; i < recordCount; ++i) {
             const qint64 timeStamp = kLessonStartMs + qint64(i) * kMsPerRecord;
             if (i % kRecordsPerPage == 0) {
                 m_page = QByteArray::number(i / kRecordsPerPage % kCoursewarePages + 1);
-                writeRecord(out, timeStamp, 10, pageMessage(timeStamp));
+                bytes += pageChange(timeStamp);
             } else {
-                writeRecord(out, timeStamp, 11, packet(timeStamp, nextAction()));
+                PacketContent packet
+                    = GraphicsDataPackage::instance()->encodePacketContent(nextAction());
+                packet.time = timeStamp;
+                packet.senderId = m_sender;
+                bytes += ReplayRecord::packet(timeStamp, packet);
             }
         }
         return bytes;
@@ -161,35 +163,15 @@ private:
         return shape;
     }
 
-    QByteArray packet(qint64 timeStamp, const GraphicsData& data)
+    QByteArray pageChange(qint64 timeStamp) const
     {
-        const PacketContent packet = GraphicsDataPackage::instance()->encodePacketContent(data);
-        QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        out << qint32(0) << packet.packetFlags << packet.version << timeStamp << packet.actionType
-            << m_sender << packet.coursewareId << packet.pageId << packet.msgId << packet.graphicId
-            << packet.content;
-        // The packet's length counts itself.
-        QDataStream(&bytes, QIODevice::ReadWrite) << qint32(bytes.size());
-        return bytes;
-    }
-
-    QByteArray pageMessage(qint64 timeStamp) const
-    {
-        const QJsonObject message { { QStringLiteral("type"), QStringLiteral("105") },
-            { QStringLiteral("coursewareId"), QStringLiteral("cw-20475") },
-            { QStringLiteral("pageId"), QString::fromLatin1(m_page) },
-            { QStringLiteral("width"), kBoardWidth }, { QStringLiteral("height"), kBoardHeight },
-            { QStringLiteral("timeStamp"), timeStamp }, { QStringLiteral("yOffset"), 0 } };
-        return QJsonDocument(message).toJson(QJsonDocument::Compact);
-    }
-
-    static void writeRecord(
-        QDataStream& out, qint64 timeStamp, qint32 type, const QByteArray& message)
-    {
-        out << qint32(0) << qint32(20 + message.size()) << timeStamp << type << qint32(0)
-            << qint32(message.size());
-        out.writeRawData(message.constData(), message.size());
+        IrcData change;
+        change.coursewareId = QStringLiteral("cw-20475");
+        change.pageId = QString::fromLatin1(m_page);
+        change.width = kBoardWidth;
+        change.height = kBoardHeight;
+        change.timeStamp = timeStamp;
+        return ReplayRecord::pageChange(change);
     }
 
     const QByteArray kTeacher = "teacher-8001";

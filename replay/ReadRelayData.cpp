@@ -1,6 +1,7 @@
 #include "replay/ReadRelayData.h"
 
 #include "replay/GraphicsDataPackage.h"
+#include "replay/ReplayRecord.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -10,14 +11,6 @@
 
 namespace {
 
-enum MessageType : qint32
-{
-    PageMessage = 10,
-    WhiteboardPacket = 11,
-};
-
-// Each record: 4 bytes nobody reads, the body's length, the body.
-constexpr int kRecordHeaderBytes = 8;
 const QString kPageChangeType = QStringLiteral("105");
 
 qint32 readInt32(const QByteArray& bytes, qsizetype at)
@@ -55,14 +48,15 @@ void ReadRelayData::readBytes(const QByteArray& bytes, int index)
     QList<IrcData> ircDatas;
     ReplayData data;
     qsizetype at = 0;
-    while (at + kRecordHeaderBytes <= bytes.size()) {
+    while (at + ReplayRecord::headerBytes <= bytes.size()) {
         const qint32 bodyLength = readInt32(bytes, at + 4);
-        if (bodyLength < 0 || bodyLength > bytes.size() - at - kRecordHeaderBytes)
+        if (bodyLength < 0 || bodyLength > bytes.size() - at - ReplayRecord::headerBytes)
             break;
         // A view of the body, not a copy: bytes outlives the record's reading.
-        readRecord(QByteArray::fromRawData(bytes.constData() + at + kRecordHeaderBytes, bodyLength),
+        readRecord(
+            QByteArray::fromRawData(bytes.constData() + at + ReplayRecord::headerBytes, bodyLength),
             ircDatas, data);
-        at += kRecordHeaderBytes + bodyLength;
+        at += ReplayRecord::headerBytes + bodyLength;
     }
     data.index = index;
     emit readDatas(ircDatas, data);
@@ -77,9 +71,9 @@ void ReadRelayData::readRecord(const QByteArray& body, QList<IrcData>& ircDatas,
     qint32 dataLen = 0;
     stream >> timeStamp >> msgType >> unused >> dataLen;
     data.lastTimeStamp = timeStamp;
-    if (msgType == WhiteboardPacket)
+    if (msgType == ReplayRecord::WhiteboardPacket)
         readPacket(stream, timeStamp, dataLen, data);
-    else if (msgType == PageMessage)
+    else if (msgType == ReplayRecord::PageMessage)
         readPageMessage(body, dataLen, ircDatas);
 }
 

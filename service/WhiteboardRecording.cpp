@@ -4,10 +4,8 @@
 #include "service/ReplayApi.h"
 
 #include "replay/GraphicsDataPackage.h"
+#include "replay/ReplayRecord.h"
 
-#include <QDataStream>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPoint>
 #include <QString>
 
@@ -16,12 +14,6 @@
 namespace zovservice {
 
 namespace {
-
-enum MessageType : qint32
-{
-    PageMessage = 10,
-    WhiteboardPacket = 11,
-};
 
 // The recording speaks the client's whiteboard vocabulary.
 using Action = GraphicsData::Action;
@@ -78,7 +70,6 @@ constexpr qint16 lineWidth = 3;
 constexpr qint16 fontSize = 28;
 constexpr qint32 teacherColor = 0xD32F2F;
 constexpr qint32 studentColor = 0x1976D2;
-constexpr qint16 packetVersion = 1;
 constexpr int pageMs = LessonVideo::pageSeconds * 1000;
 constexpr int pageCount = LessonVideo::durationSeconds / LessonVideo::pageSeconds;
 constexpr int clearedPage = 3;
@@ -151,13 +142,6 @@ QByteArray senderIdOf(Sender sender)
     return sender == Teacher ? "teacher-8001" : "student-10001";
 }
 
-// QDataStream would write an empty QByteArray's length as 0xFFFFFFFF when it is null.
-void writeBytes(QDataStream& out, const QByteArray& bytes)
-{
-    out << quint32(bytes.size());
-    out.writeRawData(bytes.constData(), bytes.size());
-}
-
 GraphicsData actionOf(const Step& step, int page)
 {
     GraphicsData data;
@@ -183,47 +167,24 @@ GraphicsData actionOf(const Step& step, int page)
     return data;
 }
 
-// The client's own encoder, speaking as the sender; the packet's length comes first and
-// counts itself.
-QByteArray packetOf(const Step& step, int page)
+// The client's own encoder, speaking as the sender.
+QByteArray packetRecordOf(const Step& step, int page, qint64 timeStamp)
 {
     GraphicsDataPackage* package = GraphicsDataPackage::instance();
     package->setLocalUserId(senderIdOf(step.sender));
-    const PacketContent packet = package->encodePacketContent(actionOf(step, page));
-    QByteArray rest;
-    QDataStream out(&rest, QIODevice::WriteOnly);
-    out << packet.packetFlags << packetVersion << packet.time << packet.actionType;
-    writeBytes(out, packet.senderId);
-    writeBytes(out, packet.coursewareId);
-    writeBytes(out, packet.pageId);
-    out << packet.msgId << packet.graphicId;
-    writeBytes(out, packet.content);
-    QByteArray bytes;
-    QDataStream(&bytes, QIODevice::WriteOnly) << qint32(rest.size() + qint32(sizeof(qint32)));
-    return bytes + rest;
+    return ReplayRecord::packet(timeStamp, package->encodePacketContent(actionOf(step, page)));
 }
 
-QByteArray pageMessageOf(int page, qint64 timeStamp, int yOffset)
+QByteArray pageRecordOf(int page, qint64 timeStamp, int yOffset)
 {
-    const QJsonObject message { { QStringLiteral("type"), QStringLiteral("105") },
-        { QStringLiteral("coursewareId"), QString::fromLatin1(coursewareId) },
-        { QStringLiteral("pageId"), QString::number(page) },
-        { QStringLiteral("width"), boardWidth }, { QStringLiteral("height"), boardHeight },
-        { QStringLiteral("timeStamp"), timeStamp }, { QStringLiteral("yOffset"), yOffset } };
-    return QJsonDocument(message).toJson(QJsonDocument::Compact);
-}
-
-QByteArray recordOf(qint64 timeStamp, MessageType type, const QByteArray& message)
-{
-    QByteArray body;
-    QDataStream bodyOut(&body, QIODevice::WriteOnly);
-    bodyOut << timeStamp << qint32(type) << qint32(0);
-    writeBytes(bodyOut, message);
-    QByteArray record;
-    QDataStream out(&record, QIODevice::WriteOnly);
-    out << qint32(0);
-    writeBytes(out, body);
-    return record;
+    IrcData change;
+    change.coursewareId = QString::fromLatin1(coursewareId);
+    change.pageId = QString::number(page);
+    change.width = boardWidth;
+    change.height = boardHeight;
+    change.timeStamp = timeStamp;
+    change.yOffset = yOffset;
+    return ReplayRecord::pageChange(change);
 }
 
 } // namespace
@@ -251,8 +212,7 @@ void WhiteboardRecording::addPage(int page, std::vector<Record>& records)
     const qint64 startMs = pageStartMs(page);
     for (const View& view : pageViews) {
         const qint64 timeStamp = startMs + view.atMs;
-        records.emplace_back(timeStamp,
-            recordOf(timeStamp, PageMessage, pageMessageOf(page, timeStamp, view.yOffset)));
+        records.emplace_back(timeStamp, pageRecordOf(page, timeStamp, view.yOffset));
     }
     std::vector<Step> steps = teacherSteps;
     if (page % 2 == 0)
@@ -261,8 +221,7 @@ void WhiteboardRecording::addPage(int page, std::vector<Record>& records)
         steps.push_back(clearStep);
     for (const Step& step : steps) {
         const qint64 timeStamp = startMs + step.atMs;
-        records.emplace_back(
-            timeStamp, recordOf(timeStamp, WhiteboardPacket, packetOf(step, page)));
+        records.emplace_back(timeStamp, packetRecordOf(step, page, timeStamp));
     }
 }
 
