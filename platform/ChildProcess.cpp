@@ -24,6 +24,17 @@ ChildProcess::ChildProcess(Lifetime lifetime, QObject* parent)
     , m_parentId(QCoreApplication::applicationPid())
 { }
 
+bool ChildProcess::runToEnd(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    start(program, arguments);
+    if (!waitForFinished(timeoutMs)) {
+        kill();
+        waitForFinished();
+        return false;
+    }
+    return exitStatus() == QProcess::NormalExit && exitCode() == 0;
+}
+
 // Runs in the child between fork and exec, where only async-signal-safe calls belong.
 // Descriptors are marked close-on-exec rather than closed, so that QProcess still learns
 // of a program that cannot be started.

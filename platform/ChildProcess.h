@@ -21,6 +21,10 @@ public:
 
     explicit ChildProcess(Lifetime lifetime, QObject* parent = nullptr);
 
+    // Runs program to its end, waiting at most timeoutMs before killing it. True when it
+    // ended by itself with exit code 0.
+    bool runToEnd(const QString& program, const QStringList& arguments, int timeoutMs);
+
 protected:
     void setupChildProcess() override;
 

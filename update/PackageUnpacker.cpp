@@ -7,7 +7,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStorageInfo>
 
 namespace {
@@ -40,13 +39,8 @@ qint64 PackageUnpacker::unpackedSize(const QString& zipPath)
     if (tool.isEmpty())
         return -1;
     zov::platform::ChildProcess lister(zov::platform::ChildProcess::Lifetime::EndsWithUs);
-    lister.start(tool, { QStringLiteral("l"), QStringLiteral("-slt"), zipPath });
-    if (!lister.waitForFinished(kListTimeoutMs)) {
-        lister.kill();
-        lister.waitForFinished();
-        return -1;
-    }
-    if (lister.exitStatus() != QProcess::NormalExit || lister.exitCode() != 0)
+    if (!lister.runToEnd(
+            tool, { QStringLiteral("l"), QStringLiteral("-slt"), zipPath }, kListTimeoutMs))
         return -1;
     // Each entry has a "Size = N" line; the archive itself is described by "Physical Size".
     qint64 total = 0;

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
 namespace {
@@ -133,14 +132,7 @@ bool UpdateBase::unzip(const QString& zipPath, const QString& destDir)
     if (tool.isEmpty())
         return false;
     zov::platform::ChildProcess archiver(zov::platform::ChildProcess::Lifetime::EndsWithUs);
-    archiver.start(tool, args);
-    if (!archiver.waitForFinished(kUnzipTimeoutMs)) {
-        qWarning().noquote() << QStringLiteral("unzip did not end in time");
-        archiver.kill();
-        archiver.waitForFinished();
-        return false;
-    }
-    return archiver.exitStatus() == QProcess::NormalExit && archiver.exitCode() == 0;
+    return archiver.runToEnd(tool, args, kUnzipTimeoutMs);
 }
 
 bool UpdateBase::removeFileOrDir(const QString& path)
