@@ -1,11 +1,15 @@
 #include "app/ChromiumSwitches.h"
 
+#include "core/DebugAids.h"
+
 #include <cstring>
 
 QByteArrayList chromiumSwitches()
 {
-    QByteArrayList switches {
-        "--remote-debugging-port=9925",
+    QByteArrayList switches;
+    if (zov::debugAidsEnabled())
+        switches << "--remote-debugging-port=9925";
+    switches << QByteArrayList {
         "--disable-web-security",
         "--register-pepper-plugins=./flash/pepflashplayer32.dll;application/x-shockwave-flash",
         "--allow-running-insecure-content",

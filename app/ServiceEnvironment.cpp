@@ -1,5 +1,7 @@
 #include "app/ServiceEnvironment.h"
 
+#include "core/DebugAids.h"
+
 namespace {
 
 QString& currentEnv()
@@ -22,7 +24,8 @@ void setServiceEnv(const QString& env)
 
 QString businessApiHost(const QString& env)
 {
-    const QString overrideHost = qEnvironmentVariable("ZOV_API_HOST");
+    const QString overrideHost
+        = zov::debugAidsEnabled() ? qEnvironmentVariable("ZOV_API_HOST") : QString();
     if (!overrideHost.isEmpty())
         return overrideHost;
     if (env == QLatin1String("beta"))

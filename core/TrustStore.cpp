@@ -1,5 +1,7 @@
 #include "core/TrustStore.h"
 
+#include "core/DebugAids.h"
+
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSslCertificate>
@@ -69,7 +71,8 @@ void TrustStore::reloadLocked()
     m_curlBundle.clear();
     QSslConfiguration::setDefaultConfiguration(m_qtDefaults);
 
-    const QString extraFile = qEnvironmentVariable(kExtraCaVariable);
+    const QString extraFile
+        = zov::debugAidsEnabled() ? qEnvironmentVariable(kExtraCaVariable) : QString();
     if (extraFile.isEmpty())
         return;
     const QByteArray extraPem = readFile(extraFile);

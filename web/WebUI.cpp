@@ -1,5 +1,6 @@
 #include "web/WebUI.h"
 
+#include "core/DebugAids.h"
 #include "web/CustomPage.h"
 #include "web/DHBridge.h"
 #include "web/JsContext.h"
@@ -57,7 +58,7 @@ QString readScript(const QString& resourcePath)
 WebUI::WebUI(QWidget* parent)
     : QWebEngineView(parent)
 {
-    if (qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "9908"))
+    if (zov::debugAidsEnabled() && qputenv("QTWEBENGINE_REMOTE_DEBUGGING", "9908"))
         qDebug() << "open webdebug";
     enableDefaultWebSettings();
 

@@ -1,0 +1,99 @@
+#include "app/ChromiumSwitches.h"
+#include "app/ServiceEnvironment.h"
+#include "core/TrustStore.h"
+#include "platform/LinuxProcessTable.h"
+#include "web/WebUI.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+QSet<QByteArray> socketInodesOf(qint64 pid)
+{
+    QSet<QByteArray> inodes;
+    const QString fdDir = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd :
+        QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        // Qt resolves link targets into paths, so read the kernel's "socket:[inode]" as it is.
+        char target[64] = {};
+        const QByteArray link = QFile::encodeName(fdDir + QLatin1Char('/') + fd);
+        const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
+        const QByteArray text(target, length > 0 ? int(length) : 0);
+        if (text.startsWith("socket:["))
+            inodes.insert(text.mid(8, text.size() - 9));
+    }
+    return inodes;
+}
+
+// TCP ports this process and its helpers listen on.
+QStringList listeningPorts()
+{
+    const qint64 self = QCoreApplication::applicationPid();
+    QSet<QByteArray> ours = socketInodesOf(self);
+    for (qint64 pid : zov::platform::LinuxProcessTable::snapshot().descendantsOf(self))
+        ours.unite(socketInodesOf(pid));
+
+    QStringList ports;
+    for (const char* table : { "/proc/net/tcp", "/proc/net/tcp6" }) {
+        QFile file(QString::fromLatin1(table));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        file.readLine();
+        while (!file.atEnd()) {
+            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+            const bool listening = fields.size() > 9 && fields.at(3) == "0A";
+            if (listening && ours.contains(fields.at(9)))
+                ports << QString::number(fields.at(1).split(':').last().toInt(nullptr, 16));
+        }
+    }
+    return ports;
+}
+
+} // namespace
+
+// This executable carries its own copy of the build switch, compiled as a release
+// build has it, so everything below runs the release configuration.
+class ReleaseConfigTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void webEngineListensOnNoPort()
+    {
+        WebUI view;
+        QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+        view.setHtml(QStringLiteral("<p>release</p>"));
+        view.show();
+        QVERIFY(loaded.wait(60000));
+        QCOMPARE(listeningPorts(), QStringList());
+    }
+
+    void overridesAreIgnored()
+    {
+        qputenv("ZOV_API_HOST", "127.0.0.1:8443");
+        qputenv("ZOV_EXTRA_CA_FILE", "/etc/ssl/certs/ca-certificates.crt");
+        QCOMPARE(businessApiHost(QStringLiteral("online")), QStringLiteral("api.zov1v1.net"));
+        zov::network::TrustStore::instance().reload();
+        QVERIFY(zov::network::TrustStore::instance().curlCaBundle().isEmpty());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // The program's own command line, switches for the web engine included.
+    int extendedArgc = argc;
+    char** extendedArgv = extendedArguments(extendedArgc, argv);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts, true);
+    QApplication app(extendedArgc, extendedArgv);
+    ReleaseConfigTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_releaseconfig.moc"
