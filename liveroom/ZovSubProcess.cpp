@@ -161,17 +161,20 @@ void ZovSubProcess::onNewConnection()
 void ZovSubProcess::onSocketReadyRead()
 {
     // A read can end inside a line; the socket keeps the rest until its line feed arrives.
-    const bool withinLimit
-        = BoundedLineReader::readLines(*m_socket, [this](const QByteArray& bytes) {
-              const QString line = QString::fromUtf8(bytes).trimmed();
-              qDebug().noquote() << "main recv cmd," << line;
-              handleCommand(QJsonDocument::fromJson(line.toUtf8()).object());
-          });
+    const bool withinLimit = BoundedLineReader::readLines(
+        *m_socket, [this](const QByteArray& line) { handleControlLine(line); });
     if (!withinLimit) {
         qWarning().noquote() << "ZovSubProcess: control line too long, connection dropped:"
                              << BoundedLineReader::shortened(m_socket->peek(4096));
         m_socket->abort();
     }
+}
+
+void ZovSubProcess::handleControlLine(const QByteArray& bytes)
+{
+    const QString line = QString::fromUtf8(bytes).trimmed();
+    qDebug().noquote() << "main recv cmd," << line;
+    handleCommand(QJsonDocument::fromJson(line.toUtf8()).object());
 }
 
 void ZovSubProcess::handleCommand(const QJsonObject& obj)

@@ -19,6 +19,8 @@ public:
     explicit ZovSubProcess(QObject* parent = nullptr);
 
     void start(QJsonObject params);
+    // One line the live room sent on the control socket, line feed included or not.
+    void handleControlLine(const QByteArray& line);
 
 signals:
     void cmdArrvied(QJsonObject obj);

@@ -10,7 +10,7 @@ cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage \
   fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata fuzz_packetcontent \
   fuzz_bridgedispatch fuzz_replaydownloadlist fuzz_socketlines \
-  fuzz_devicescore
+  fuzz_devicescore fuzz_livecontrol fuzz_uploadconfig
 seconds=${ZOV_FUZZ_SECONDS:-15}
 work=$(mktemp -d)
 cp -r "$ROOT_DIR/fuzz/corpus/remoteconfig" "$work/remoteconfig"
@@ -25,6 +25,8 @@ cp -r "$ROOT_DIR/fuzz/corpus/replaydownloadlist" "$work/replaydownloadlist"
 mkdir -p "$work/socketlines"
 cp -r "$ROOT_DIR/fuzz/corpus/devicescore" "$work/devicescore"
 mkdir -p "$work/logmessage"
+cp -r "$ROOT_DIR/fuzz/corpus/livecontrol" "$work/livecontrol"
+cp -r "$ROOT_DIR/fuzz/corpus/uploadconfig" "$work/uploadconfig"
 # Qt 5.15's JSON parser leaks a few bytes when a key repeats with an array or object
 # as its value ({"d":{"a":[1],"a":[2]}}); that is
 # Qt's, not ours, so leak checking stays off and AddressSanitizer watches the rest.
@@ -42,5 +44,7 @@ options=(-max_total_time="$seconds" -artifact_prefix="$work/")
 "$fuzz_build/fuzz/fuzz_replaydownloadlist" "${options[@]}" "$work/replaydownloadlist"
 "$fuzz_build/fuzz/fuzz_socketlines" "${options[@]}" -max_len=2200000 "$work/socketlines"
 "$fuzz_build/fuzz/fuzz_devicescore" "${options[@]}" "$work/devicescore"
+"$fuzz_build/fuzz/fuzz_livecontrol" "${options[@]}" "$work/livecontrol"
+"$fuzz_build/fuzz/fuzz_uploadconfig" "${options[@]}" "$work/uploadconfig"
 rm -rf "$work"
 echo "Fuzzing smoke run: ok"

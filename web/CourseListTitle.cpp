@@ -143,7 +143,7 @@ void CourseListTitle::onUploadInfoResult(bool stat, QJsonValue jsonValue, QStrin
     m_uploader->start(program, arguments, QIODevice::ReadWrite);
 }
 
-QStringList CourseListTitle::uploaderArguments(const QJsonObject& reply) const
+QStringList CourseListTitle::uploaderArguments(const QJsonObject& reply)
 {
     const ContextData& context = Context::instance()->data();
     QJsonObject argument;

@@ -19,6 +19,8 @@ public:
     ~CourseListTitle() override;
 
     void setSignedIn(bool signedIn);
+    // The uploader's single argument, built from the service's upload-config reply.
+    static QStringList uploaderArguments(const QJsonObject& reply);
 
 signals:
     void sigAbout();
@@ -34,7 +36,6 @@ public slots:
 private:
     QPushButton* addTitleButton(const QString& objectName, const QString& text);
     void requestUploadConfig();
-    QStringList uploaderArguments(const QJsonObject& reply) const;
 
     QLabel* m_signedInLabel = nullptr;
     // Reused for every upload, so that one upload runs at a time.

@@ -1,0 +1,30 @@
+// Feeds arbitrary bytes to the live-lesson launcher as one line of the live room's
+// control socket: only the commands it knows turn into window signals.
+#include "liveroom/ZovSubProcess.h"
+
+#include <QCoreApplication>
+
+#include <cstddef>
+#include <cstdint>
+
+static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qInstallMessageHandler(dropMessage);
+    new QCoreApplication(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray line(reinterpret_cast<const char*>(data), static_cast<int>(size));
+    ZovSubProcess launcher;
+    QObject::connect(
+        &launcher, &ZovSubProcess::notifySwitchEvaluationPage, [](const QJsonObject& command) {
+            if (!command.contains(QStringLiteral("evaluationUrl")))
+                __builtin_trap();
+        });
+    launcher.handleControlLine(line);
+    return 0;
+}
