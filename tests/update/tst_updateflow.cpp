@@ -203,6 +203,26 @@ private slots:
         QVERIFY(m_env->runLogText().contains("[QM] Ignore the Version"));
     }
 
+    // With nowhere to keep "later" the offer would come back for ever; it is asked once
+    // more and then left for the next start.
+    void offerThatCannotBePutOffIsAskedTwiceOnly()
+    {
+        QVERIFY(m_service.setVersionReply(updateReply(
+            1, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/unused.zip"))));
+        // A folder where the settings file belongs cannot be written, even by root.
+        QVERIFY(QDir().mkpath(m_env->dataFolder() + QStringLiteral("/setting.ini")));
+        startProgram();
+        for (int offer = 0; offer < 2; ++offer) {
+            const QString dialog = waitForWindow(QStringLiteral("发现更新"));
+            QVERIFY(!dialog.isEmpty());
+            QVERIFY(m_xdo.click(dialog, kOfferLater.x(), kOfferLater.y()));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                !m_xdo.visibleWindows(m_program->pid()).contains(dialog), 10000);
+        }
+        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
+        QVERIFY(m_env->runLogText().contains("offer left undecided"));
+    }
+
 private:
     QString newProgramPath() const
     {
