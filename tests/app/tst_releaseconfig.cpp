@@ -1,7 +1,6 @@
 #include "app/ChromiumSwitches.h"
 #include "app/ServiceEnvironment.h"
 #include "core/TrustStore.h"
-#include "platform/LinuxProcessTable.h"
 #include "web/WebUI.h"
 
 #include <QApplication>
@@ -15,41 +14,26 @@
 
 namespace {
 
-QSet<QByteArray> socketInodesOf(qint64 pid)
-{
-    QSet<QByteArray> inodes;
-    const QString fdDir = QStringLiteral("/proc/%1/fd").arg(pid);
-    for (const QString& fd :
-        QDir(fdDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        // Qt resolves link targets into paths, so read the kernel's "socket:[inode]" as it is.
-        char target[64] = {};
-        const QByteArray link = QFile::encodeName(fdDir + QLatin1Char('/') + fd);
-        const ssize_t length = ::readlink(link.constData(), target, sizeof target - 1);
-        const QByteArray text(target, length > 0 ? int(length) : 0);
-        if (text.startsWith("socket:["))
-            inodes.insert(text.mid(8, text.size() - 9));
-    }
-    return inodes;
-}
-
-// TCP ports this process and its helpers listen on.
+// TCP ports this process listens on: the web engine's browser side runs in it.
 QStringList listeningPorts()
 {
-    const qint64 self = QCoreApplication::applicationPid();
-    QSet<QByteArray> ours = socketInodesOf(self);
-    for (qint64 pid : zov::platform::LinuxProcessTable::snapshot().descendantsOf(self))
-        ours.unite(socketInodesOf(pid));
-
+    QSet<QByteArray> ours;
+    const QString fdDir = QStringLiteral("/proc/self/fd/");
+    for (const QString& fd : QDir(fdDir).entryList(QDir::AllEntries | QDir::System)) {
+        // Qt resolves link targets into paths; the kernel's "socket:[inode]" is wanted.
+        char target[64] = {};
+        ::readlink(QFile::encodeName(fdDir + fd).constData(), target, sizeof target - 1);
+        const QByteArray text(target);
+        if (text.startsWith("socket:["))
+            ours.insert(text.mid(8, text.size() - 9));
+    }
     QStringList ports;
     for (const char* table : { "/proc/net/tcp", "/proc/net/tcp6" }) {
         QFile file(QString::fromLatin1(table));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        file.readLine();
-        while (!file.atEnd()) {
-            const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-            const bool listening = fields.size() > 9 && fields.at(3) == "0A";
-            if (listening && ours.contains(fields.at(9)))
+        file.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 9 && fields.at(3) == "0A" && ours.contains(fields.at(9)))
                 ports << QString::number(fields.at(1).split(':').last().toInt(nullptr, 16));
         }
     }

@@ -51,13 +51,6 @@ private slots:
             QStringLiteral("https://") + host + QStringLiteral("/olbusiness/api/course/init"));
     }
 
-    void overrideHostServesEveryEnvironment()
-    {
-        qputenv("ZOV_API_HOST", "127.0.0.1:8443");
-        for (const char* env : { "online", "beta", "dev", "" })
-            QCOMPARE(businessApiHost(QString::fromLatin1(env)), QStringLiteral("127.0.0.1:8443"));
-    }
-
     void fullReplyFillsEveryAddress()
     {
         const QJsonArray rd { entry("courseInfoUrl", "https://c"),

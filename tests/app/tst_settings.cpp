@@ -2,8 +2,6 @@
 
 #include "TestEnvironment.h"
 
-#include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -28,18 +26,9 @@ private slots:
         QVERIFY(QDir(dir).exists());
     }
 
-    void writtenSettingIsReadBackAsString()
-    {
-        writeSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy"), QStringLiteral("true"));
-        QCOMPARE(readSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy")).toString(),
-            QStringLiteral("true"));
-
-        QSettings file(m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
-        QCOMPARE(file.value(QStringLiteral("Privacy/Privacy")).toString(), QStringLiteral("true"));
-    }
-
-    // The agreement is written as "Privacy"/"Privacy" and read back as "privacy"/"privacy".
-    void groupsAndKeysIgnoreCase()
+    // The agreement is written as "Privacy"/"Privacy" and read back as "privacy"/"privacy";
+    // a write in another case lands in the group the file already has.
+    void settingsIgnoreTheCaseOfGroupsAndKeys()
     {
         writeSetting(QStringLiteral("Privacy"), QStringLiteral("Privacy"), QStringLiteral("false"));
         QCOMPARE(readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
@@ -51,15 +40,9 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("Privacy/Privacy")).toString(), QStringLiteral("true"));
     }
 
-    void absentSettingIsInvalid()
+    void absentOrUnnamedSettingsAreInvalidAndWriteNothing()
     {
         QVERIFY(!readSetting(QStringLiteral("env"), QStringLiteral("UserEnv")).isValid());
-        QCOMPARE(
-            readSetting(QStringLiteral("env"), QStringLiteral("UserEnv")).toString(), QString());
-    }
-
-    void emptyGroupOrKeyTouchesNothing()
-    {
         QVERIFY(!readSetting(QStringLiteral("env"), QString()).isValid());
         QVERIFY(!readSetting(QString(), QStringLiteral("UserEnv")).isValid());
 
@@ -68,41 +51,29 @@ private slots:
         QVERIFY(!QFile::exists(m_env->dataFolder() + QStringLiteral("/setting.ini")));
     }
 
-    void configIniSitsBesideTheVersionFolder()
+    void md5ComparesLowerCaseHexOfAnExistingFile_data()
     {
-        QDir launcher(QCoreApplication::applicationDirPath());
-        launcher.cdUp();
-        QCOMPARE(configIniPath(), launcher.absoluteFilePath(QStringLiteral("config.ini")));
-    }
-
-    void md5ComparesLowerCaseHexExactly_data()
-    {
-        QTest::addColumn<bool>("upperCase");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("md5");
         QTest::addColumn<bool>("expected");
-        QTest::newRow("lower case matches") << false << true;
-        QTest::newRow("upper case does not") << true << false;
+        // md5("package bytes")
+        const QString md5 = QStringLiteral("92b5ee36dd2ec180e12bf3344f9cf676");
+        QTest::newRow("lower case matches") << "package.zip" << md5 << true;
+        QTest::newRow("upper case does not") << "package.zip" << md5.toUpper() << false;
+        QTest::newRow("missing file") << "missing"
+                                      << "d41d8cd98f00b204e9800998ecf8427e" << false;
     }
 
-    void md5ComparesLowerCaseHexExactly()
+    void md5ComparesLowerCaseHexOfAnExistingFile()
     {
-        QFETCH(bool, upperCase);
+        QFETCH(QString, fileName);
+        QFETCH(QString, md5);
         QFETCH(bool, expected);
-        const QString path = m_env->temp() + QStringLiteral("/package.zip");
-        QFile file(path);
+        QFile file(m_env->temp() + QStringLiteral("/package.zip"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("package bytes");
         file.close();
-        QString md5 = QString::fromLatin1(
-            QCryptographicHash::hash("package bytes", QCryptographicHash::Md5).toHex());
-        if (upperCase)
-            md5 = md5.toUpper();
-        QCOMPARE(compareFileMd5(path, md5), expected);
-    }
-
-    void md5OfMissingFileIsFalse()
-    {
-        QVERIFY(!compareFileMd5(m_env->temp() + QStringLiteral("/missing"),
-            QStringLiteral("d41d8cd98f00b204e9800998ecf8427e")));
+        QCOMPARE(compareFileMd5(m_env->temp() + QLatin1Char('/') + fileName, md5), expected);
     }
 
 private:

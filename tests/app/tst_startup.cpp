@@ -146,19 +146,6 @@ private slots:
         QCOMPARE(m_program->exitCode(), 1);
     }
 
-    void olderVersionFoldersAreRemovedNewerSurvive()
-    {
-        QDir launcher(m_program->launcherDir());
-        for (const char* folder : { "1.6.6.9", "1.5.0.0", "1.6.7.1", "1.6.7", "Tools" })
-            QVERIFY(launcher.mkpath(QString::fromLatin1(folder) + QStringLiteral("/res")));
-        startProgram();
-        QVERIFY(m_env->waitForRunLog("[QM] clear old version files <-- end", kStartTimeoutMs));
-        QVERIFY(!launcher.exists(QStringLiteral("1.6.6.9")));
-        QVERIFY(!launcher.exists(QStringLiteral("1.5.0.0")));
-        for (const char* folder : { "1.6.7.1", "1.6.7", "Tools", "1.6.7.0" })
-            QVERIFY2(launcher.exists(QString::fromLatin1(folder)), folder);
-    }
-
     void clickOnNamedButtonIsTrackedOnce()
     {
         startProgram();

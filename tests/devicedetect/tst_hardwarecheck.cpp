@@ -149,28 +149,6 @@ private slots:
         QCOMPARE(HardwareVerdict::fromReply(reply), result);
     }
 
-    void onlyTwoResolutionsPass_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("supported");
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << true;
-        QTest::newRow("1366x768") << QSize(1366, 768) << true;
-        QTest::newRow("larger 2560x1440") << QSize(2560, 1440) << false;
-        QTest::newRow("larger 3840x2160") << QSize(3840, 2160) << false;
-        QTest::newRow("taller 1920x1200") << QSize(1920, 1200) << false;
-        QTest::newRow("portrait 1080x1920") << QSize(1080, 1920) << false;
-        QTest::newRow("mixed 1920x768") << QSize(1920, 768) << false;
-        QTest::newRow("smaller 1280x720") << QSize(1280, 720) << false;
-        QTest::newRow("no screen") << QSize(0, 0) << false;
-    }
-
-    void onlyTwoResolutionsPass()
-    {
-        QFETCH(QSize, size);
-        QFETCH(bool, supported);
-        QCOMPARE(HardwareVerdict::isDisplaySupported(size), supported);
-    }
-
     void processorNameFromToolOutput_data()
     {
         QTest::addColumn<QString>("output");

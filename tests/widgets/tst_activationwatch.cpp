@@ -26,7 +26,6 @@ class ActivationWatchTest : public QObject
 private slots:
     void countsActivations_data();
     void countsActivations();
-    void resetForgetsEarlierActivations();
 };
 
 void ActivationWatchTest::countsActivations_data()
@@ -62,18 +61,6 @@ void ActivationWatchTest::countsActivations()
         QCOMPARE(watch.lastTime(), times.at(i));
         QCOMPARE(shake, shakeAt.contains(i));
     }
-}
-
-void ActivationWatchTest::resetForgetsEarlierActivations()
-{
-    ActivationWatch watch;
-    watch.activate(0);
-    watch.activate(100);
-    watch.reset();
-    QCOMPARE(watch.counter(), 0);
-    // 200 would be a quick follow-up to 100; after the reset it starts a new burst.
-    watch.activate(200);
-    QCOMPARE(watch.counter(), 1);
 }
 
 QTEST_APPLESS_MAIN(ActivationWatchTest)
