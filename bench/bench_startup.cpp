@@ -1,16 +1,19 @@
 // Prints, over a few runs against the local service, the time from starting the staged
 // program to its main window being shown and to the log-in page's load finished, next
 // to a minimal web view loading the same page (this program started again with
-// --minimal-view <url>).
+// --minimal-view <url>); then the memory (PSS) of every process of each side 5 s after
+// the page loaded, and what the tracking process costs on its own.
 #include "LocalService.h"
 #include "PrivateDisplay.h"
 #include "StagedProgram.h"
 #include "TestEnvironment.h"
 #include "XdoTool.h"
+#include "platform/LinuxProcessTable.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <QWebEngineView>
@@ -19,10 +22,13 @@
 #include <cstdio>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr int kRuns = 5;
 constexpr int kTimeoutMs = 60000;
+constexpr unsigned long kSettleSeconds = 5;
 const char kMinimalViewSwitch[] = "--minimal-view";
 const QByteArray kLoginPageLoaded = "WebMainWindow::onLoadFinished true";
 
@@ -30,17 +36,72 @@ struct ProgramTimes
 {
     qint64 mainWindowMs = -1;
     qint64 loginPageMs = -1;
+    qint64 pssKiB = 0;
+    qint64 trackPssKiB = 0;
+    qint64 trackCpuMs = 0;
 };
+
+struct ViewRun
+{
+    qint64 loadedMs = -1;
+    qint64 pssKiB = 0;
+};
+
+QByteArray procFile(qint64 pid, const char* name)
+{
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qint64 pssKiBOf(qint64 pid)
+{
+    const QByteArray rollup = procFile(pid, "smaps_rollup");
+    const int at = rollup.indexOf("\nPss:");
+    return at < 0 ? 0 : rollup.mid(at + 5, 30).simplified().split(' ').value(0).toLongLong();
+}
+
+QList<qint64> processTree(qint64 root)
+{
+    return QList<qint64> { root }
+    + zov::platform::LinuxProcessTable::snapshot().descendantsOf(root);
+}
+
+qint64 treePssKiB(qint64 root)
+{
+    qint64 total = 0;
+    for (qint64 pid : processTree(root))
+        total += pssKiBOf(pid);
+    return total;
+}
+
+// User plus system time, from the fields after the parenthesised name of /proc/<pid>/stat.
+qint64 cpuMsOf(qint64 pid)
+{
+    const QByteArray stat = procFile(pid, "stat");
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    return ticks * 1000 / ::sysconf(_SC_CLK_TCK);
+}
+
+void measureTrackingProcess(qint64 root, ProgramTimes& times)
+{
+    for (qint64 pid : processTree(root)) {
+        if (procFile(pid, "cmdline").contains("--zov-track-process")) {
+            times.trackPssKiB = pssKiBOf(pid);
+            times.trackCpuMs = cpuMsOf(pid);
+        }
+    }
+}
 
 int runMinimalView(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QWebEngineView view;
+    // It stays open, as the program does, until the benchmark has measured it.
     QObject::connect(&view, &QWebEngineView::loadFinished, [](bool ok) {
         std::printf(ok ? "LOADED\n" : "FAILED\n");
         std::fflush(stdout);
-        QCoreApplication::exit(ok ? 0 : 1);
     });
     view.resize(1280, 760);
     view.show();
@@ -86,12 +147,16 @@ ProgramTimes timeProgram(const LocalService& service, const PrivateDisplay& disp
         }
         QThread::msleep(20);
     }
+    QThread::sleep(kSettleSeconds);
+    times.pssKiB = treePssKiB(program.pid());
+    measureTrackingProcess(program.pid(), times);
     program.terminate();
     return times;
 }
 
-qint64 timeMinimalView(const QString& url, const PrivateDisplay& display)
+ViewRun timeMinimalView(const QString& url, const PrivateDisplay& display)
 {
+    ViewRun run;
     QProcess view;
     QProcessEnvironment processEnv = QProcessEnvironment::systemEnvironment();
     processEnv.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -103,21 +168,31 @@ qint64 timeMinimalView(const QString& url, const PrivateDisplay& display)
         QCoreApplication::applicationFilePath(), { QString::fromLatin1(kMinimalViewSwitch), url });
     while (timer.elapsed() < kTimeoutMs && view.state() != QProcess::NotRunning) {
         if (view.waitForReadyRead(5) && view.readAll().contains("LOADED")) {
-            const qint64 elapsed = timer.elapsed();
-            view.waitForFinished(5000);
-            return elapsed;
+            run.loadedMs = timer.elapsed();
+            QThread::sleep(kSettleSeconds);
+            run.pssKiB = treePssKiB(view.processId());
+            break;
         }
     }
-    view.kill();
-    return -1;
+    view.terminate();
+    if (!view.waitForFinished(5000))
+        view.kill();
+    view.waitForFinished(5000);
+    return run;
 }
 
-void printSummary(const char* name, std::vector<qint64> times)
+qint64 median(std::vector<qint64> values)
 {
-    std::sort(times.begin(), times.end());
-    std::printf("%-34s median %lld ms, min %lld ms, max %lld ms\n", name,
-        static_cast<long long>(times[times.size() / 2]), static_cast<long long>(times.front()),
-        static_cast<long long>(times.back()));
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void printSummary(const char* name, std::vector<qint64> values, const char* unit = "ms")
+{
+    std::sort(values.begin(), values.end());
+    std::printf("%-38s median %lld %s, min %lld, max %lld\n", name,
+        static_cast<long long>(median(values)), unit, static_cast<long long>(values.front()),
+        static_cast<long long>(values.back()));
 }
 
 } // namespace
@@ -136,26 +211,40 @@ int main(int argc, char* argv[])
     }
     const QString loginPage = service.webBaseUrl().toString()
         + QStringLiteral("/pages/login.html?isagree=true&version=1.6.7.0");
-    std::vector<qint64> windowTimes;
-    std::vector<qint64> pageTimes;
-    std::vector<qint64> viewTimes;
+    std::vector<qint64> windowTimes, pageTimes, viewTimes, programPss, viewPss, trackPss, trackCpu;
     for (int run = 0; run < kRuns; ++run) {
         const ProgramTimes program = timeProgram(service, display);
-        const qint64 view = timeMinimalView(loginPage, display);
-        if (program.mainWindowMs < 0 || program.loginPageMs < 0 || view < 0) {
+        const ViewRun view = timeMinimalView(loginPage, display);
+        if (program.mainWindowMs < 0 || program.loginPageMs < 0 || view.loadedMs < 0) {
             std::fprintf(
                 stderr, "run %d: the main window or the log-in page did not come\n", run + 1);
             return 1;
         }
-        std::printf("run %d: main window %lld ms, log-in page %lld ms, minimal view %lld ms\n",
+        std::printf("run %d: main window %lld ms, log-in page %lld ms, minimal view %lld ms; "
+                    "PSS %lld / %lld KiB; tracking process %lld KiB, %lld ms CPU\n",
             run + 1, static_cast<long long>(program.mainWindowMs),
-            static_cast<long long>(program.loginPageMs), static_cast<long long>(view));
+            static_cast<long long>(program.loginPageMs), static_cast<long long>(view.loadedMs),
+            static_cast<long long>(program.pssKiB), static_cast<long long>(view.pssKiB),
+            static_cast<long long>(program.trackPssKiB),
+            static_cast<long long>(program.trackCpuMs));
         windowTimes.push_back(program.mainWindowMs);
         pageTimes.push_back(program.loginPageMs);
-        viewTimes.push_back(view);
+        viewTimes.push_back(view.loadedMs);
+        programPss.push_back(program.pssKiB);
+        viewPss.push_back(view.pssKiB);
+        trackPss.push_back(program.trackPssKiB);
+        trackCpu.push_back(program.trackCpuMs);
     }
     printSummary("program start to main window:", windowTimes);
     printSummary("program start to log-in page:", pageTimes);
     printSummary("minimal view start to same page:", viewTimes);
+    std::printf("start-up ratio (program / view): %.2f\n",
+        double(median(pageTimes)) / double(median(viewTimes)));
+    printSummary("program PSS, all processes:", programPss, "KiB");
+    printSummary("minimal view PSS, all processes:", viewPss, "KiB");
+    std::printf("memory ratio (program / view): %.2f\n",
+        double(median(programPss)) / double(median(viewPss)));
+    printSummary("tracking process PSS:", trackPss, "KiB");
+    printSummary("tracking process CPU:", trackCpu, "ms");
     return 0;
 }

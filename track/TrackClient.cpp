@@ -86,6 +86,11 @@ bool TrackClient::start(IPCCallback* callback)
     process->setProgram(QCoreApplication::applicationFilePath());
     process->setArguments({ QString::fromLatin1(kTrackProcessArgument),
         QString::number(QCoreApplication::applicationPid()) });
+    // It shows no window: the minimal platform spares it the display connection and the
+    // OpenGL stack that the web engine sets up in every application object it sees.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("minimal"));
+    process->setProcessEnvironment(environment);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
