@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include <vector>
-
 QString logFolderPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::HomeLocation)
@@ -54,39 +52,50 @@ QList<QByteArray> splitLogMessage(const QByteArray& bytes)
     return pieces;
 }
 
-QByteArray formatLogLine(QtMsgType type, const QByteArray& piece)
-{
-    QByteArray text = piece;
-    text.replace('"', QByteArray());
+namespace {
 
-    const char* format = "Debug: %s";
+const char* levelWord(QtMsgType type)
+{
     switch (type) {
     case QtDebugMsg:
-        format = "Debug: %s";
-        break;
+        return "Debug: ";
     case QtWarningMsg:
-        format = "Warning: %s";
-        break;
+        return "Warning: ";
     case QtCriticalMsg:
-        format = "Critical: %s";
-        break;
+        return "Critical: ";
     case QtFatalMsg:
-        format = "Fatal: %s";
-        break;
+        return "Fatal: ";
     case QtInfoMsg:
-        format = "Info: %s";
-        break;
+        return "Info: ";
     }
-    std::vector<char> buffer(kLogPieceSize);
-    qsnprintf(buffer.data(), buffer.size(), format, text.constData());
-    return QByteArray(buffer.data());
+    return "Debug: ";
+}
+
+} // namespace
+
+int formatLogLine(QtMsgType type, const QByteArray& piece, char (&line)[kLogPieceSize])
+{
+    // Cut the way a printf of "%s" into the buffer cuts: the level word takes room from the
+    // text, and the text ends at its first zero byte.
+    char* out = line;
+    char* const last = line + kLogPieceSize - 1;
+    for (const char* word = levelWord(type); *word; ++word)
+        *out++ = *word;
+    const char* const end = piece.constData() + piece.size();
+    for (const char* in = piece.constData(); in != end && *in && out < last; ++in) {
+        if (*in != '"')
+            *out++ = *in;
+    }
+    *out = '\0';
+    return static_cast<int>(out - line);
 }
 
 void writeLogLine(QtMsgType type, const QByteArray& piece, const QMessageLogContext& context)
 {
-    const QByteArray line = formatLogLine(type, piece);
+    char line[kLogPieceSize];
+    formatLogLine(type, piece, line);
     zov::log::ZovLog::getInstance()->trace(
-        context.file, context.line, context.function, "%s", line.constData());
+        context.file, context.line, context.function, "%s", line);
 }
 
 void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& msg)

@@ -26,4 +26,5 @@ void writeLogLine(QtMsgType type, const QByteArray& piece, const QMessageLogCont
 // The parts messageHandler is made of.
 bool isDroppedLogMessage(const QString& msg);
 QList<QByteArray> splitLogMessage(const QByteArray& bytes);
-QByteArray formatLogLine(QtMsgType type, const QByteArray& piece);
+// Writes the line for one piece into line, zero-terminated, and returns its length.
+int formatLogLine(QtMsgType type, const QByteArray& piece, char (&line)[kLogPieceSize]);

@@ -2,18 +2,21 @@
 
 #include <QtGlobal>
 
-#include <string>
+#include <string_view>
 
 namespace zov {
 namespace log {
 
-// One traced line as the caller handed it over: text already formatted and followed by
-// its source position; the time stamp is turned into text by the writer thread.
+// One traced line as the caller handed it over. The text is only borrowed: it is laid out
+// into the log before trace() returns.
 struct LogEntry
 {
     qint64 msecsSinceEpoch = 0;
     qint64 threadId = 0;
-    std::string text;
+    std::string_view text;
+    const char* file = nullptr;
+    int line = 0;
+    const char* function = nullptr;
 };
 
 } // namespace log

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #if defined(Q_OS_LINUX)
 #include <unistd.h>
@@ -58,31 +60,15 @@ void appendFormatted(std::string& out, const char* format, va_list args)
     va_end(retry);
 }
 
-const char* baseName(const char* path)
+// The message handler hands over finished lines as "%s"; those are used where they are.
+std::string_view formatText(const char* format, va_list args, std::string& storage)
 {
-    const char* slash = std::strrchr(path, '/');
-    const char* backslash = std::strrchr(path, '\\');
-    const char* last = slash > backslash ? slash : backslash;
-    return last ? last + 1 : path;
-}
-
-void appendPosition(std::string& out, const char* file, int line, const char* function)
-{
-    const bool hasFile = file && *file;
-    const bool hasFunction = function && *function;
-    if (!hasFile && !hasFunction)
-        return;
-    out += " (";
-    if (hasFile) {
-        out += baseName(file);
-        out += ':';
-        out += std::to_string(line);
-        if (hasFunction)
-            out += ", ";
+    if (std::strcmp(format, "%s") == 0) {
+        const char* text = va_arg(args, const char*);
+        return text ? text : "(null)";
     }
-    if (hasFunction)
-        out += function;
-    out += ')';
+    appendFormatted(storage, format, args);
+    return storage;
 }
 
 } // namespace
@@ -124,13 +110,16 @@ void ZovLog::trace(const char* file, int line, const char* function, const char*
     LogEntry entry;
     entry.msecsSinceEpoch = nowMsecs();
     entry.threadId = currentThreadId();
+    entry.file = file;
+    entry.line = line;
+    entry.function = function;
+    std::string formatted;
     va_list args;
     va_start(args, format);
-    appendFormatted(entry.text, format, args);
+    entry.text = formatText(format, args, formatted);
     va_end(args);
     const bool fatal = entry.text.compare(0, sizeof kFatalPrefix - 1, kFatalPrefix) == 0;
-    appendPosition(entry.text, file, line, function);
-    d->append(std::move(entry), fatal);
+    d->append(entry, fatal);
 }
 
 void ZovLog::flush()

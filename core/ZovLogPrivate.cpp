@@ -10,8 +10,9 @@ namespace log {
 namespace {
 
 const auto kWriteInterval = std::chrono::milliseconds(100);
-// Without a file nobody empties the queue; keep the newest lines only.
+// Without a file nothing is written; keep the newest lines only.
 const size_t kMaxUnwrittenEntries = 10000;
+// Waking the writer at this size keeps a burst of lines from piling up in memory.
 const size_t kWriteChunkBytes = 256 * 1024;
 
 } // namespace
@@ -33,6 +34,9 @@ bool ZovLogPrivate::openFile(const QString& path)
         m_path = path;
         std::lock_guard<std::mutex> queueLock(m_queueMutex);
         m_hasFile = true;
+        for (const std::string& line : m_unwritten)
+            m_pending += line;
+        m_unwritten.clear();
     }
     writePending();
     return true;
@@ -44,17 +48,22 @@ QString ZovLogPrivate::filePath() const
     return m_path;
 }
 
-void ZovLogPrivate::append(LogEntry&& entry, bool writeNow)
+void ZovLogPrivate::append(const LogEntry& entry, bool writeNow)
 {
+    bool chunkReady = false;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_queue.push_back(std::move(entry));
-        if (!m_hasFile && m_queue.size() > kMaxUnwrittenEntries)
-            m_queue.pop_front();
+        if (m_hasFile)
+            m_formatter.append(entry, m_pending);
+        else
+            keepUnwritten(entry);
         writeNow = writeNow || m_stopping;
+        chunkReady = m_pending.size() >= kWriteChunkBytes;
     }
     if (writeNow)
         writePending();
+    else if (chunkReady)
+        m_wake.notify_one();
 }
 
 void ZovLogPrivate::writePending()
@@ -62,12 +71,15 @@ void ZovLogPrivate::writePending()
     std::lock_guard<std::mutex> fileLock(m_fileMutex);
     if (!m_file)
         return;
-    std::deque<LogEntry> entries;
     {
         std::lock_guard<std::mutex> queueLock(m_queueMutex);
-        entries.swap(m_queue);
+        m_writing.swap(m_pending);
     }
-    writeEntries(entries);
+    if (m_writing.empty())
+        return;
+    std::fwrite(m_writing.data(), 1, m_writing.size(), m_file);
+    std::fflush(m_file);
+    m_writing.clear();
 }
 
 void ZovLogPrivate::shutdown()
@@ -86,28 +98,21 @@ void ZovLogPrivate::runWriter()
 {
     std::unique_lock<std::mutex> lock(m_queueMutex);
     while (!m_stopping) {
-        m_wake.wait_for(lock, kWriteInterval, [this] { return m_stopping; });
+        m_wake.wait_for(lock, kWriteInterval,
+            [this] { return m_stopping || m_pending.size() >= kWriteChunkBytes; });
         lock.unlock();
         writePending();
         lock.lock();
     }
 }
 
-void ZovLogPrivate::writeEntries(const std::deque<LogEntry>& entries)
+void ZovLogPrivate::keepUnwritten(const LogEntry& entry)
 {
-    if (entries.empty())
-        return;
-    std::string chunk;
-    chunk.reserve(kWriteChunkBytes + 1024);
-    for (const LogEntry& entry : entries) {
-        m_formatter.append(entry, chunk);
-        if (chunk.size() >= kWriteChunkBytes) {
-            std::fwrite(chunk.data(), 1, chunk.size(), m_file);
-            chunk.clear();
-        }
-    }
-    std::fwrite(chunk.data(), 1, chunk.size(), m_file);
-    std::fflush(m_file);
+    std::string line;
+    m_formatter.append(entry, line);
+    m_unwritten.push_back(std::move(line));
+    if (m_unwritten.size() > kMaxUnwrittenEntries)
+        m_unwritten.pop_front();
 }
 
 } // namespace log

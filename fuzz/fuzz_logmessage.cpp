@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<int>(size));
     const QList<QByteArray> pieces = splitLogMessage(bytes);
     for (const QByteArray& piece : pieces) {
-        const QByteArray line = formatLogLine(QtWarningMsg, piece);
-        if (line.size() >= kLogPieceSize)
+        char line[kLogPieceSize];
+        if (formatLogLine(QtWarningMsg, piece, line) >= kLogPieceSize)
             __builtin_trap();
     }
     return 0;

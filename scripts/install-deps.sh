@@ -12,7 +12,7 @@ packages=(
   qml-module-qtquick-window2 qml-module-qtwebchannel
   libqt5multimedia5-plugins
   libcurl4-openssl-dev libmpv-dev libcpp-httplib-dev libssl-dev openssl
-  libbenchmark-dev
+  libbenchmark-dev libspdlog-dev
   curl p7zip-full ffmpeg mpv
   libxcb1-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk dbus
