@@ -1,5 +1,7 @@
 #include "core/CurlTransfer.h"
 
+#include "core/CurlCaStore.h"
+
 namespace zov {
 namespace network {
 
@@ -32,7 +34,7 @@ bool isConnectionClosed(CURLcode code)
 
 } // namespace
 
-CurlTransfer::CurlTransfer(const HttpRequest& request, const QByteArray& caBundle)
+CurlTransfer::CurlTransfer(const HttpRequest& request, std::shared_ptr<const CurlCaStore> caStore)
     : m_easy(curl_easy_init())
     , m_timeMs(request.timeMs)
 {
@@ -50,7 +52,7 @@ CurlTransfer::CurlTransfer(const HttpRequest& request, const QByteArray& caBundl
     curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
     setMethod(request);
     setHeaders(request);
-    setTrust(caBundle);
+    setTrust(std::move(caStore));
 }
 
 CurlTransfer::~CurlTransfer()
@@ -99,15 +101,17 @@ void CurlTransfer::setHeaders(const HttpRequest& request)
     curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headers);
 }
 
-void CurlTransfer::setTrust(const QByteArray& caBundle)
+void CurlTransfer::setTrust(std::shared_ptr<const CurlCaStore> caStore)
 {
-    if (caBundle.isEmpty())
+    if (!caStore)
         return;
-    curl_blob blob;
-    blob.data = const_cast<char*>(caBundle.constData());
-    blob.len = static_cast<size_t>(caBundle.size());
-    blob.flags = CURL_BLOB_COPY;
-    curl_easy_setopt(m_easy, CURLOPT_CAINFO_BLOB, &blob);
+    m_caStore = std::move(caStore);
+    curl_easy_setopt(m_easy, CURLOPT_SSL_CTX_DATA, m_caStore.get());
+    if (curl_easy_setopt(m_easy, CURLOPT_SSL_CTX_FUNCTION, &CurlCaStore::install) != CURLE_OK)
+        return;
+    // The store already holds them; libcurl would load them again for every connection.
+    curl_easy_setopt(m_easy, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+    curl_easy_setopt(m_easy, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
 }
 
 QString CurlTransfer::describeFailure(CURLcode code) const

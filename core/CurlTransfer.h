@@ -5,15 +5,20 @@
 
 #include <curl/curl.h>
 
+#include <memory>
+
 namespace zov {
 namespace network {
+
+class CurlCaStore;
 
 // One libcurl easy handle set up for one request, with the buffers it writes into.
 // Created on the requesting thread, driven by the curl worker thread.
 class CurlTransfer
 {
 public:
-    CurlTransfer(const HttpRequest& request, const QByteArray& caBundle);
+    // A null caStore leaves libcurl's own authorities.
+    CurlTransfer(const HttpRequest& request, std::shared_ptr<const CurlCaStore> caStore);
     ~CurlTransfer();
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
@@ -24,12 +29,13 @@ public:
 private:
     void setMethod(const HttpRequest& request);
     void setHeaders(const HttpRequest& request);
-    void setTrust(const QByteArray& caBundle);
+    void setTrust(std::shared_ptr<const CurlCaStore> caStore);
     QString describeFailure(CURLcode code) const;
     static size_t onData(char* data, size_t size, size_t count, void* self);
 
     CURL* m_easy = nullptr;
     curl_slist* m_headers = nullptr;
+    std::shared_ptr<const CurlCaStore> m_caStore;
     QByteArray m_received;
     int m_timeMs = 0;
     char m_error[CURL_ERROR_SIZE] = {};

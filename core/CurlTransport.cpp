@@ -18,7 +18,7 @@ void CurlTransport::send(const HttpRequest& request)
 {
     m_worker = CurlWorker::shared();
     m_transferId = m_worker->submit(
-        request, TrustStore::instance().curlCaBundle(), [this](const HttpResponse& response) {
+        request, TrustStore::instance().curlCaStore(), [this](const HttpResponse& response) {
             QMetaObject::invokeMethod(
                 this, [this, response] { onResponse(response); }, Qt::QueuedConnection);
         });

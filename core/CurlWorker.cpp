@@ -9,6 +9,10 @@ namespace {
 
 // Only bounds how long an idle loop sleeps; new work and stop requests wake it.
 const int kIdlePollMs = 1000;
+// libcurl takes a kept connection that a TLS server has closed for a live one (the server's
+// closing alert is still there to read), and retries a request that fails on it on the next
+// kept connection, five times at most. With fewer kept, a retry always gets to a new one.
+const long kMaxIdleConnections = 4;
 
 std::mutex& sharedMutex()
 {
@@ -50,7 +54,12 @@ void CurlWorker::stopShared()
 
 CurlWorker::CurlWorker()
     : m_multi(curl_multi_init())
+    , m_share(curl_share_init())
 {
+    // The multi handle already keeps connections for reuse; a new connection to a server
+    // seen before resumes its TLS session instead of a full handshake.
+    curl_share_setopt(m_share, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+    curl_multi_setopt(m_multi, CURLMOPT_MAXCONNECTS, kMaxIdleConnections);
     m_thread = std::thread(&CurlWorker::run, this);
 }
 
@@ -58,12 +67,13 @@ CurlWorker::~CurlWorker()
 {
     stop();
     curl_multi_cleanup(m_multi);
+    curl_share_cleanup(m_share);
 }
 
 quint64 CurlWorker::submit(
-    const HttpRequest& request, const QByteArray& caBundle, Completion completion)
+    const HttpRequest& request, std::shared_ptr<const CurlCaStore> caStore, Completion completion)
 {
-    auto curl = std::make_unique<CurlTransfer>(request, caBundle);
+    auto curl = std::make_unique<CurlTransfer>(request, std::move(caStore));
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_stopping)
         return 0;
@@ -116,6 +126,7 @@ bool CurlWorker::adoptSubmitted()
         return false;
     for (Transfer& transfer : m_submitted) {
         CURL* handle = transfer.curl->handle();
+        curl_easy_setopt(handle, CURLOPT_SHARE, m_share);
         curl_multi_add_handle(m_multi, handle);
         m_running.emplace(handle, std::move(transfer));
     }

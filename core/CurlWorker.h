@@ -15,6 +15,7 @@
 namespace zov {
 namespace network {
 
+class CurlCaStore;
 class CurlTransfer;
 
 // One thread running a libcurl multi loop for every curl transfer of the process, so
@@ -39,7 +40,8 @@ public:
     CurlWorker& operator=(const CurlWorker&) = delete;
 
     // Returns the transfer's id for cancel(), or 0 when the worker has stopped.
-    quint64 submit(const HttpRequest& request, const QByteArray& caBundle, Completion completion);
+    quint64 submit(const HttpRequest& request, std::shared_ptr<const CurlCaStore> caStore,
+        Completion completion);
     void cancel(quint64 id);
 
 private:
@@ -57,6 +59,8 @@ private:
     void complete(quint64 id, const HttpResponse& response);
 
     CURLM* m_multi = nullptr;
+    // Worker thread only, like every transfer attached to it.
+    CURLSH* m_share = nullptr;
     std::thread m_thread;
 
     std::mutex m_mutex;

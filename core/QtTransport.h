@@ -27,6 +27,7 @@ public:
 
 private:
     static QNetworkAccessManager* threadManager();
+    static QNetworkAccessManager* createManager();
 
     void onFinished();
     void onSslErrors(const QList<QSslError>& errors);

@@ -1,10 +1,10 @@
 #include "core/TrustStore.h"
 
+#include "core/CurlCaStore.h"
 #include "core/DebugAids.h"
 
 #include <QFile>
 #include <QLoggingCategory>
-#include <QSslCertificate>
 
 namespace zov {
 namespace network {
@@ -14,7 +14,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcTrust, "zov.network.trust")
 
 const char* const kExtraCaVariable = "ZOV_EXTRA_CA_FILE";
-const char* const kSystemBundle = "/etc/ssl/certs/ca-certificates.crt";
 
 QByteArray readFile(const QString& path)
 {
@@ -52,45 +51,44 @@ void TrustStore::reset()
     QMutexLocker lock(&m_mutex);
     if (m_haveQtDefaults)
         QSslConfiguration::setDefaultConfiguration(m_qtDefaults);
-    m_curlBundle.clear();
+    m_curlCaStore.reset();
     m_loaded = false;
 }
 
-QByteArray TrustStore::curlCaBundle()
+std::shared_ptr<const CurlCaStore> TrustStore::curlCaStore()
 {
     QMutexLocker lock(&m_mutex);
     if (!m_loaded)
         reloadLocked();
-    return m_curlBundle;
+    return m_curlCaStore;
 }
 
 void TrustStore::reloadLocked()
 {
     rememberQtDefaults();
     m_loaded = true;
-    m_curlBundle.clear();
+    m_curlCaStore.reset();
     QSslConfiguration::setDefaultConfiguration(m_qtDefaults);
 
     const QString extraFile
         = zov::debugAidsEnabled() ? qEnvironmentVariable(kExtraCaVariable) : QString();
-    if (extraFile.isEmpty())
-        return;
-    const QByteArray extraPem = readFile(extraFile);
-    const QList<QSslCertificate> extra = QSslCertificate::fromData(extraPem, QSsl::Pem);
-    if (extra.isEmpty()) {
-        qCWarning(lcTrust) << "no certificate in" << extraFile;
+    if (!extraFile.isEmpty())
+        trustExtraFile(extraFile);
+}
+
+void TrustStore::trustExtraFile(const QString& path)
+{
+    auto curlCaStore = std::make_shared<const CurlCaStore>(readFile(path));
+    QSslConfiguration configuration = m_qtDefaults;
+    // Of the ways to add authorities, only this one leaves Qt loading the system's on
+    // demand, one when a handshake needs it; a list set or added switches that off, and
+    // then every connection would have to carry all of them.
+    if (curlCaStore->isEmpty() || !configuration.addCaCertificates(path)) {
+        qCWarning(lcTrust) << "no certificate in" << path;
         return;
     }
-
-    // Setting an explicit list switches off Qt's on-demand loading of the system
-    // authorities, so the system list has to be part of it.
-    QSslConfiguration configuration = m_qtDefaults;
-    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + extra);
     QSslConfiguration::setDefaultConfiguration(configuration);
-
-    m_curlBundle = readFile(QString::fromLatin1(kSystemBundle));
-    m_curlBundle += '\n';
-    m_curlBundle += extraPem;
+    m_curlCaStore = curlCaStore;
 }
 
 void TrustStore::rememberQtDefaults()

@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QByteArray>
 #include <QMutex>
 #include <QSslConfiguration>
+
+#include <memory>
 
 namespace zov {
 namespace network {
 
+class CurlCaStore;
+
 // The certificate authorities every transfer trusts: the system's plus the PEM file
 // named by ZOV_EXTRA_CA_FILE. Qt picks them up through its default TLS configuration,
-// libcurl through a CA bundle handed to each transfer.
+// libcurl through a CA store handed to each transfer.
 class TrustStore
 {
 public:
@@ -21,20 +24,21 @@ public:
     // Forgets the extra authorities; the next ensureLoaded reads the variable again.
     void reset();
 
-    // System bundle plus the extra file, or empty when libcurl's default will do.
-    QByteArray curlCaBundle();
+    // libcurl's own authorities plus the extra file, or null when libcurl's default will do.
+    std::shared_ptr<const CurlCaStore> curlCaStore();
 
 private:
     TrustStore() = default;
 
     void reloadLocked();
+    void trustExtraFile(const QString& path);
     void rememberQtDefaults();
 
     QMutex m_mutex;
     bool m_loaded = false;
     bool m_haveQtDefaults = false;
     QSslConfiguration m_qtDefaults;
-    QByteArray m_curlBundle;
+    std::shared_ptr<const CurlCaStore> m_curlCaStore;
 };
 
 } // namespace network

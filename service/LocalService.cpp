@@ -20,6 +20,8 @@ constexpr size_t maximumBodyBytes = 16 * 1024 * 1024;
 // Stalled and slow videos hold their threads for long; the pages the web engine loads
 // beside them must still find free ones.
 constexpr size_t webThreads = 32;
+constexpr size_t keepAliveRequests = 1000;
+constexpr time_t keepAliveIdleSeconds = 5;
 
 bool isControlPath(const std::string& path)
 {
@@ -43,6 +45,18 @@ void reuseAddressOnly(socket_t socket)
 {
     const int yes = 1;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
+// cpp-httplib writes a reply's headers and body separately; without TCP_NODELAY the body
+// waits for the client's delayed acknowledgement of the headers (Nagle's algorithm), some
+// 40 ms a reply. A kept-alive connection lasts for a whole series of requests, so that what
+// a client's timing shows is its own reuse of connections, and an idle one still frees its
+// thread soon.
+void answerPromptly(httplib::Server& server)
+{
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(keepAliveRequests);
+    server.set_keep_alive_timeout(keepAliveIdleSeconds);
 }
 
 // cpp-httplib's stop() is a no-op until the listening loop has begun, so a stop that
@@ -135,6 +149,7 @@ std::string LocalService::webUrl() const
 bool LocalService::bind(httplib::Server& server, int requestedPort, int& boundPort) const
 {
     server.set_socket_options(reuseAddressOnly);
+    answerPromptly(server);
     if (requestedPort == 0) {
         boundPort = server.bind_to_any_port(m_options.host);
         return boundPort > 0;
@@ -147,7 +162,7 @@ void LocalService::recordArrivals(httplib::Server& server)
 {
     server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         if (!isControlPath(request.path)) {
-            m_stats.record(request.path);
+            m_stats.record(request.path, request.remote_port);
             m_log.record(request);
         }
         return httplib::Server::HandlerResponse::Unhandled;

@@ -65,7 +65,7 @@ private slots:
         qputenv("ZOV_EXTRA_CA_FILE", "/etc/ssl/certs/ca-certificates.crt");
         QCOMPARE(businessApiHost(QStringLiteral("online")), QStringLiteral("api.zov1v1.net"));
         zov::network::TrustStore::instance().reload();
-        QVERIFY(zov::network::TrustStore::instance().curlCaBundle().isEmpty());
+        QVERIFY(zov::network::TrustStore::instance().curlCaStore() == nullptr);
     }
 };
 

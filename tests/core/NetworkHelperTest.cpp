@@ -16,6 +16,8 @@ using zov::network::NetworkHelper;
 namespace {
 
 const QString kInitPath = QStringLiteral("/olbusiness/api/course/init");
+// No other case calls it, so its connections are this case's alone.
+const QString kKeptPath = QStringLiteral("/olbusiness/api/log/uploadConfig");
 const QByteArray kInitBody = "{\"type\":1}";
 const int kTimeMs = 5000;
 const int kWaitMs = 20000;
@@ -185,6 +187,34 @@ private slots:
                 QVERIFY(arguments.at(1).toJsonValue().toObject().contains("data"));
             }
         }
+    }
+
+    void keptConnectionOutlastsATimeOut_data()
+    {
+        QTest::addColumn<bool>("curl");
+        addTransportRows();
+    }
+
+    // More requests than the service once allowed on one connection share one, and a time-out
+    // on it still ends its request with one answer and leaves the next request unharmed.
+    void keptConnectionOutlastsATimeOut()
+    {
+        const QString url = m_service.apiBaseUrl().toString() + kKeptPath;
+        const int connections = m_service.connectionCount(kKeptPath);
+        for (int i = 0; i < 6; ++i) {
+            const Reply reply = exchange("POST", url);
+            QCOMPARE(reply.signalCount, 1);
+            QVERIFY2(reply.ok, qPrintable(reply.msg));
+        }
+        QCOMPARE(m_service.connectionCount(kKeptPath), connections + 1);
+
+        QVERIFY(m_service.injectFaults(1, QStringLiteral("slow"), 2000));
+        const Reply late = exchange("POST", url, 500);
+        QCOMPARE(late.signalCount, 1);
+        QCOMPARE(late.msg, QStringLiteral("timeout after 500 ms"));
+        const Reply next = exchange("POST", url);
+        QCOMPARE(next.signalCount, 1);
+        QVERIFY2(next.ok, qPrintable(next.msg));
     }
 
     void deletingTheHelperEarlyIsHarmless_data()

@@ -166,10 +166,19 @@ bool LocalService::injectFaults(int count, const QString& mode, int delayMs)
 
 int LocalService::requestCount(const QString& path)
 {
+    return stats(path).value(QStringLiteral("count")).toInt(-1);
+}
+
+int LocalService::connectionCount(const QString& path)
+{
+    return stats(path).value(QStringLiteral("connections")).toInt(-1);
+}
+
+QJsonObject LocalService::stats(const QString& path) const
+{
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("path"), path);
-    const QJsonObject reply = control(QStringLiteral("/control/stats"), query, {});
-    return reply.value(QStringLiteral("count")).toInt(-1);
+    return control(QStringLiteral("/control/stats"), query, {});
 }
 
 QJsonObject LocalService::lastRequest(const QString& path)
