@@ -29,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTranslator>
 #include <QUrl>
+#include <QWebEngineProfile>
 #include <QWindow>
 
 namespace {
@@ -228,6 +229,12 @@ void Application::clearCache()
     const QString live = parent + QStringLiteral("ZovLiveRoomStu");
     removeDir(live + QStringLiteral("/cache/QtWebEngine"));
     removeDir(live + QStringLiteral("/QtWebEngine"));
+
+    // Here the engine keeps its HTTP cache in the desktop's cache folder, outside ours; the
+    // profile knows where its folders really are, wherever the platform puts them.
+    const QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    removeDir(profile->cachePath());
+    removeDir(profile->persistentStoragePath());
 }
 
 void Application::showProtocol()

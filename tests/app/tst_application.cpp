@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/Settings.h"
 
+#include "LocalService.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <QWidget>
 #include <QWindow>
 
@@ -62,36 +65,36 @@ private slots:
         QCOMPARE(moves.at(1).at(2).toInt(), -10);
     }
 
-    void missingMarkerClearsTheWebCachesOfBothProgramsPresentOneKeepsThem()
+    // What a page load leaves on disk is gone after a start without the marker, and kept
+    // once the student has agreed.
+    void missingMarkerClearsWhatThePagesLeftOnDisk()
     {
-        const QString base = QStandardPaths::writableLocation(QStandardPaths::DataLocation);
-        const QString liveRoom = QFileInfo(base).absolutePath() + QStringLiteral("/ZovLiveRoomStu");
-        const QStringList cleared { base + QStringLiteral("/cache/data"),
-            base + QStringLiteral("/QtWebEngine/Default/Local Storage"),
-            liveRoom + QStringLiteral("/cache/QtWebEngine/Default"),
-            liveRoom + QStringLiteral("/QtWebEngine/Default") };
-        for (const QString& folder : cleared)
-            QVERIFY(QDir().mkpath(folder));
-        QFile hidden(base + QStringLiteral("/QtWebEngine/.hidden"));
-        QVERIFY(hidden.open(QIODevice::WriteOnly));
-        hidden.close();
-        QVERIFY(QDir().mkpath(liveRoom + QStringLiteral("/settings")));
-
+        LocalService service;
+        QVERIFY(service.start());
+        const QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+        QVERIFY(profile->cachePath().startsWith(m_env->root()));
         auto* app = static_cast<Application*>(qApp);
-        QVERIFY(!app->isAgreed());
-
-        QVERIFY(!QDir(base + QStringLiteral("/cache")).exists());
-        QVERIFY(!QDir(base + QStringLiteral("/QtWebEngine")).exists());
-        QVERIFY(!QDir(liveRoom + QStringLiteral("/cache/QtWebEngine")).exists());
-        QVERIFY(!QDir(liveRoom + QStringLiteral("/QtWebEngine")).exists());
-        QVERIFY(QDir(liveRoom + QStringLiteral("/settings")).exists());
-
-        // Once the student has agreed, the caches stay.
-        QVERIFY(m_env->writeAgreementMarker());
-        QCOMPARE(agreementMarkerPath(), m_env->agreementMarker());
-        QVERIFY(QDir().mkpath(base + QStringLiteral("/QtWebEngine")));
-        QVERIFY(app->isAgreed());
-        QVERIFY(QDir(base + QStringLiteral("/QtWebEngine")).exists());
+        for (const bool agreed : { true, false }) {
+            QWebEngineView view;
+            QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+            view.load(QUrl(service.webBaseUrl().toString() + QStringLiteral("/pages/login.html")));
+            QVERIFY(loaded.wait(30000));
+            view.page()->runJavaScript(QStringLiteral("localStorage.setItem('student', 'a')"));
+            const auto entries = [](const QString& path) {
+                return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(entries(profile->cachePath()) > 0, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                entries(profile->persistentStoragePath() + QStringLiteral("/Local Storage")) > 0,
+                10000);
+            if (agreed)
+                QVERIFY(m_env->writeAgreementMarker());
+            else
+                QVERIFY(QFile::remove(m_env->agreementMarker()));
+            QCOMPARE(app->isAgreed(), agreed);
+            QCOMPARE(QDir(profile->cachePath()).exists(), agreed);
+            QCOMPARE(QDir(profile->persistentStoragePath()).exists(), agreed);
+        }
     }
 
 private:
