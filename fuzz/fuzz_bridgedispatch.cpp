@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes through the bridge the way the main window dispatches a page's
 // message: the envelope, then the plugin it names with the request as it stands.
+#include "QuietQt.h"
 #include "web/DHJSUtils.h"
 #include "web/DHPluginBase.h"
 #include "web/DHPluginRegistry.h"
@@ -9,12 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qInstallMessageHandler(dropMessage);
-    new QCoreApplication(*argc, *argv);
+    startQuietApplication(argc, argv);
     registerPlugins();
     return 0;
 }

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes through the parsing of a page request, the way the web view
 // hands them over, and reads every field back.
+#include "QuietQt.h"
 #include "web/DHJSRequest.h"
 #include "web/DHJSUtils.h"
 
@@ -9,11 +10,9 @@
 #include <cstdint>
 
 // The parser logs every malformed request; millions of those lines would drown the run.
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(dropMessage);
+    dropQtMessages();
     return 0;
 }
 

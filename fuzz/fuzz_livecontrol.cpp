@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the live-lesson launcher as one line of the live room's
 // control socket: only the commands it knows turn into window signals.
+#include "QuietQt.h"
 #include "liveroom/ZovSubProcess.h"
 
 #include <QCoreApplication>
@@ -7,12 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qInstallMessageHandler(dropMessage);
-    new QCoreApplication(*argc, *argv);
+    startQuietApplication(argc, argv);
     return 0;
 }
 

@@ -1,16 +1,15 @@
 // Feeds arbitrary bytes, as the payload of a whiteboard packet of every action, to the
 // packet decoder.
+#include "QuietQt.h"
 #include "replay/GraphicsDataPackage.h"
 
 #include <cstddef>
 #include <cstdint>
 
 // Every packet is logged; millions of those lines would drown the run.
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(dropMessage);
+    dropQtMessages();
     return 0;
 }
 

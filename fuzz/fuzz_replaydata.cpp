@@ -1,16 +1,15 @@
 // Feeds arbitrary bytes, as a downloaded replay data file, to the reader of page changes
 // and whiteboard packets.
+#include "QuietQt.h"
 #include "replay/ReadRelayData.h"
 
 #include <cstddef>
 #include <cstdint>
 
 // Every packet is logged; millions of those lines would drown the run.
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(dropMessage);
+    dropQtMessages();
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes as a replay information's "replayData" list and builds the download
 // tasks from it: whatever the addresses say, every file stays in the cache folder.
+#include "QuietQt.h"
 #include "replay/ReplayDataDownLoader.h"
 
 #include <QDateTime>
@@ -11,11 +12,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    qInstallMessageHandler(dropMessage);
+    dropQtMessages();
     return 0;
 }
 

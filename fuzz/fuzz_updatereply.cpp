@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the two readers of update input from outside: the service's
 // version reply, as a start-up check receives it, and the download tool's meter output.
+#include "QuietQt.h"
 #include "replay/CurlHttpDownLoader.h"
 #include "update/UpdateManager.h"
 
@@ -10,14 +11,11 @@
 #include <cstdint>
 
 // Every reply is logged; millions of those lines would drown the run.
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qInstallMessageHandler(dropMessage);
     // The manager reads config.ini beside the program's folder, which needs the
     // application object.
-    new QCoreApplication(*argc, *argv);
+    startQuietApplication(argc, argv);
     return 0;
 }
 

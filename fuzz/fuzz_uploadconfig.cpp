@@ -2,6 +2,7 @@
 // argument builder into the uploader's parser. Whatever the reply holds, the uploader
 // judges only the reply's upload configuration; the rest of the argument is the
 // client's own and always passes.
+#include "QuietQt.h"
 #include "app/Context.h"
 #include "tools/UploadArguments.h"
 #include "web/CourseListTitle.h"
@@ -13,12 +14,9 @@
 #include <cstddef>
 #include <cstdint>
 
-static void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) { }
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    qInstallMessageHandler(dropMessage);
-    new QCoreApplication(*argc, *argv);
+    startQuietApplication(argc, argv);
     Context::instance()->data().logFileName = QStringLiteral("2026-12-06_10-00-00.log");
     Context::instance()->data().userId = 421;
     return 0;
