@@ -101,7 +101,11 @@ private slots:
 
         const QString web = m_service.webBaseUrl().toString();
         const QString api = m_service.apiBaseUrl().toString();
-        QTest::newRow("file with progress") << web + meterFile << 0 << 0 << meterMd5;
+        const QByteArray slowMd5
+            = m_service.servePackage(QStringLiteral("meter.bin"), QByteArray(1536 * 1024, 'm'));
+        QTest::newRow("slow file with progress")
+            << m_service.packageUrl(QStringLiteral("meter.bin"), true).toString() << 0 << 0
+            << QString::fromLatin1(slowMd5);
         QTest::newRow("missing file")
             << web + QStringLiteral("/replaydata/none.txt") << -1 << 22 << QString();
         // The service's certificate is its own; the tool gets as far as the answer.
@@ -134,8 +138,13 @@ private slots:
         QCOMPARE(QFile::exists(dst), !md5.isEmpty());
         if (!md5.isEmpty())
             QVERIFY(compareFileMd5(dst, md5));
-        for (const QList<QVariant>& value : qAsConst(progress))
+        int most = 0;
+        for (const QList<QVariant>& value : qAsConst(progress)) {
             QVERIFY(value.first().toInt() >= 0 && value.first().toInt() <= 100);
+            most = qMax(most, value.first().toInt());
+        }
+        // Only a download that lasts some seconds gets meter lines one at a time.
+        QCOMPARE(most > 0, QByteArray(QTest::currentDataTag()) == "slow file with progress");
     }
 
     void resumeForm_data()
