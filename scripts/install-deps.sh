@@ -13,7 +13,7 @@ packages=(
   libqt5multimedia5-plugins
   libcurl4-openssl-dev libmpv-dev libcpp-httplib-dev libssl-dev openssl
   libbenchmark-dev libspdlog-dev
-  curl p7zip-full ffmpeg mpv
+  curl p7zip-full ffmpeg mpv python3
   libxcb1-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk dbus
 )

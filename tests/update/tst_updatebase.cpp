@@ -421,7 +421,7 @@ void TestUpdateBase::hostileEntriesStayInside()
     QFETCH(QList<QStringList>, entries);
 
     if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
-        QSKIP("python3 writes the hostile archives");
+        QFAIL("python3 writes the hostile archives");
     const QString outside = m_env.root() + QStringLiteral("/outside");
     QDir(outside).removeRecursively();
     QVERIFY(QDir().mkpath(outside));
