@@ -45,7 +45,14 @@ void DeviceComboBox::addItem(const QString& text, int index)
 void DeviceComboBox::clear()
 {
     m_list->clear();
-    m_button->setText(QString());
+    m_button->setText(m_emptyText);
+}
+
+void DeviceComboBox::setEmptyText(const QString& text)
+{
+    m_emptyText = text;
+    if (m_list->count() == 0)
+        m_button->setText(text);
 }
 
 void DeviceComboBox::setCurrentIndex(int index)

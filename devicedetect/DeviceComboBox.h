@@ -18,6 +18,8 @@ public:
     // Inserts an entry at position index; the first entry is then the chosen one.
     void addItem(const QString& text, int index);
     void clear();
+    // What the box says while it lists nothing, so that an empty box explains itself.
+    void setEmptyText(const QString& text);
     // Makes entry index the chosen one; emits currentIndexChanged when it changes.
     void setCurrentIndex(int index);
     // The text on the box.
@@ -32,4 +34,5 @@ private:
 
     QListWidget* m_list;
     QPushButton* m_button;
+    QString m_emptyText;
 };

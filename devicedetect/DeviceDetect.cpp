@@ -134,6 +134,9 @@ void DeviceDetect::initUI()
     m_cameraCombo = createDeviceList("cameraCombo", QPoint(132, 68));
     m_micCombo = createDeviceList("micCombo", QPoint(132, 236));
     m_speakerCombo = createDeviceList("speakerCombo", QPoint(132, 361));
+    m_cameraCombo->setEmptyText(QStringLiteral("未检测到摄像头，请连接后点击刷新"));
+    m_micCombo->setEmptyText(QStringLiteral("未检测到麦克风，请连接后点击刷新"));
+    m_speakerCombo->setEmptyText(QStringLiteral("未检测到扬声器或耳机"));
 
     m_volumeLabel = new VolumeLabel(m_ui->widget);
     m_volumeLabel->setObjectName(QStringLiteral("volumeLabel"));
@@ -169,7 +172,7 @@ void DeviceDetect::initCameraCombox()
     }
     m_cameraCombo->clear();
     if (m_cameras.isEmpty()) {
-        m_ui->label_head->clear();
+        m_ui->label_head->setText(QStringLiteral("未检测到摄像头"));
         qWarning() << "void __thiscall DeviceDetect::initCameraCombox(void)"
                    << "not find camera";
         return;
