@@ -14,6 +14,7 @@
 #include <QGraphicsDropShadowEffect>
 #include <QPixmap>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -206,7 +207,10 @@ void DeviceDetect::startCameraCapture(int index)
     const CameraFormat format = chooseCameraFormat(camera.formats, m_captureType);
     qInfo() << "DeviceDetect::startCameraCapture width" << format.width << "height" << format.height
             << "frameRate" << format.frameRate;
-    m_camera->start(DesireCameraInfo { camera.index, camera.name, format });
+    const bool started = m_camera->start(DesireCameraInfo { camera.index, camera.name, format });
+    m_ui->label_head->setText(started ? QString() : QStringLiteral("摄像头无法打开"));
+    showProblem(m_ui->label_tips_camera,
+        started ? QString() : QStringLiteral("可能被其他程序占用，请关闭后刷新"));
     m_camera->verRotate(true);
 }
 
@@ -286,7 +290,26 @@ void DeviceDetect::startMicCapture(int index)
                    << "index is" << index << "audioList" << m_mics.size();
         return;
     }
-    m_mic->start(m_mics.at(qMin(index, m_mics.size() - 1)));
+    const bool started = m_mic->start(m_mics.at(qMin(index, m_mics.size() - 1)));
+    showProblem(m_ui->label_tips_mic,
+        started ? QString() : QStringLiteral("麦克风无法打开，请换一个设备或检查系统设置"));
+}
+
+void DeviceDetect::startTestSound(const QString& speaker)
+{
+    const bool started = m_player->start(speaker, QLatin1String(kTestSound));
+    showProblem(m_ui->label_tips_player,
+        started ? QString() : QStringLiteral("无法在这个设备上播放声音，请换一个设备"));
+}
+
+void DeviceDetect::showProblem(QLabel* tip, const QString& problem)
+{
+    if (!tip->property("tip").isValid())
+        tip->setProperty("tip", tip->text());
+    tip->setText(problem.isEmpty() ? tip->property("tip").toString() : problem);
+    tip->setProperty("problem", !problem.isEmpty());
+    tip->style()->unpolish(tip);
+    tip->style()->polish(tip);
 }
 
 void DeviceDetect::deleteMic()
@@ -338,7 +361,7 @@ void DeviceDetect::initSpeaker()
     if (index >= 0 && index < m_speakers.size()) {
         m_speakerCombo->setCurrentIndex(index);
         m_ui->hslider_volume->setValue(kTestVolume);
-        m_player->start(m_speakers.at(index).name, QLatin1String(kTestSound));
+        startTestSound(m_speakers.at(index).name);
     }
     m_speakerReady = true;
 }
@@ -363,7 +386,7 @@ void DeviceDetect::onSpeakerIndexChanged(int index)
     }
     m_player->stop();
     m_ui->hslider_volume->setValue(m_player->getVolumeSize(name));
-    m_player->start(name, QLatin1String(kTestSound));
+    startTestSound(name);
     qInfo() << "broadv speaker:" << name;
 }
 

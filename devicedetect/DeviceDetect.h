@@ -25,6 +25,7 @@ class AudioPlayer;
 } // namespace zov
 
 class DeviceComboBox;
+class QLabel;
 class VolumeLabel;
 
 // The device check before a lesson: the live camera picture with mirror switches, a level
@@ -63,6 +64,10 @@ private:
     void initCameraCombox();
     void createCamera();
     void startCameraCapture(int index);
+    // Puts problem in place of the tip under a device, in the warning colour; an empty
+    // problem brings the tip back.
+    void showProblem(QLabel* tip, const QString& problem);
+    void startTestSound(const QString& speaker);
     void deleteCamera();
     void initMicCombox();
     void createMic();

@@ -21,7 +21,8 @@ QList<zov::capture::CameraInfo> ScriptedCameraBackend::cameras()
 bool ScriptedCameraBackend::start(const zov::capture::DesireCameraInfo& desired)
 {
     m_devices.cameraStarts << desired;
-    m_running = desired.index >= 0 && desired.index < m_devices.cameras.size();
+    m_running = desired.index >= 0 && desired.index < m_devices.cameras.size()
+        && !m_devices.broken.contains(desired.name);
     return m_running;
 }
 

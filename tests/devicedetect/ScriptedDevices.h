@@ -19,6 +19,8 @@ struct ScriptedDevices
     QList<zov::capture::CameraInfo> cameras;
     QList<zov::capture::AudioDeviceInfo> mics;
     QList<zov::player::SpeakerDeviceInfo> speakers;
+    // Devices that are listed but refuse to open.
+    QStringList broken;
 
     int cameraListings = 0;
     int micListings = 0;

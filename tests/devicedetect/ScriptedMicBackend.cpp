@@ -33,8 +33,8 @@ QList<zov::capture::AudioDeviceInfo> ScriptedMicBackend::devices()
 bool ScriptedMicBackend::start(const zov::capture::AudioDeviceInfo& device)
 {
     m_devices.micStarts << device.name;
-    m_running = true;
-    return true;
+    m_running = !m_devices.broken.contains(device.name);
+    return m_running;
 }
 
 void ScriptedMicBackend::stop()

@@ -33,7 +33,7 @@ bool ScriptedSpeakerBackend::play(const QString& device, const QByteArray& pcm, 
 {
     m_devices.soundStarts << device;
     m_devices.lastSound = pcm;
-    return true;
+    return !m_devices.broken.contains(device);
 }
 
 void ScriptedSpeakerBackend::stop()

@@ -205,6 +205,28 @@ private slots:
         QCOMPARE(m_devices.cameraStarts.size(), 1);
     }
 
+    // A listed device that refuses to open says so in place of its tip, until another works.
+    void devicesThatCannotBeOpenedSaySo()
+    {
+        m_devices.addCamera(QStringLiteral("Busy Camera"), { format(640, 480, 30) });
+        m_devices.addMic(QStringLiteral("Broken Microphone"));
+        m_devices.addMic(QStringLiteral("Built-in Microphone"));
+        m_devices.addSpeaker(kSpeakers.first());
+        m_devices.broken = QStringList { QStringLiteral("Busy Camera"),
+            QStringLiteral("Broken Microphone"), kSpeakers.first() };
+        const auto dialog = openDialog();
+        dialog->initSpeaker();
+
+        QCOMPARE(
+            child<QLabel>(dialog.get(), "label_head")->text(), QStringLiteral("摄像头无法打开"));
+        for (const char* tip : { "label_tips_camera", "label_tips_mic", "label_tips_player" })
+            QVERIFY2(child<QLabel>(dialog.get(), tip)->property("problem").toBool(), tip);
+        child<DeviceComboBox>(dialog.get(), "micCombo")->setCurrentIndex(1);
+        auto* micTip = child<QLabel>(dialog.get(), "label_tips_mic");
+        QVERIFY(!micTip->property("problem").toBool());
+        QCOMPARE(micTip->text(), QStringLiteral("需要看到波动才可以哦！"));
+    }
+
     void mirrorSwitchesFlipTheFrames_data()
     {
         QTest::addColumn<Qt::CheckState>("vertical");
