@@ -1,5 +1,6 @@
 #include "core/QtMicBackend.h"
 
+#include "core/PcmConverter.h"
 #include "core/PcmFormat.h"
 
 #include <QAudioDeviceInfo>
@@ -14,13 +15,6 @@ namespace {
 // Half a second at the preferred rate. A device without a clock of its own offers
 // endless data; reading a bounded block per wake-up keeps the GUI thread free.
 constexpr qint64 kMaxBytesPerRead = 16000;
-
-bool isSigned16LittleEndian(const QAudioFormat& format)
-{
-    return format.sampleSize() == 16 && format.sampleType() == QAudioFormat::SignedInt
-        && format.byteOrder() == QAudioFormat::LittleEndian
-        && format.codec() == QLatin1String("audio/pcm");
-}
 
 QList<QAudioDeviceInfo> namedInputs()
 {
@@ -78,10 +72,13 @@ bool QtMicBackend::start(const AudioDeviceInfo& device)
     if (!chosen.isFormatSupported(format)) {
         format = chosen.nearestFormat(format);
     }
-    if (!isSigned16LittleEndian(format)) {
-        qWarning() << "[QtMicBackend][start]" << device.name << "offers no 16-bit samples";
+    // The meter reads 16 kHz mono 16-bit samples; other formats are turned into those.
+    if (!zov::media::PcmConverter::canConvert(format)) {
+        qWarning() << "[QtMicBackend][start]" << device.name
+                   << "offers no usable samples:" << format;
         return false;
     }
+    m_captureFormat = format;
 
     m_input = new QAudioInput(chosen, format, this);
     m_source = m_input->start();
@@ -108,9 +105,10 @@ void QtMicBackend::stop()
 void QtMicBackend::readSamples()
 {
     const QByteArray samples = m_source->read(kMaxBytesPerRead);
-    if (!samples.isEmpty()) {
-        emit samplesCaptured(samples);
-    }
+    if (samples.isEmpty())
+        return;
+    emit samplesCaptured(zov::media::PcmConverter::convert(
+        samples, m_captureFormat, zov::media::pcm16kMonoFormat()));
 }
 
 } // namespace capture

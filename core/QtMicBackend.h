@@ -2,6 +2,8 @@
 
 #include "core/MicBackend.h"
 
+#include <QAudioFormat>
+
 class QAudioInput;
 class QIODevice;
 
@@ -26,6 +28,7 @@ private:
     void readSamples();
 
     QAudioInput* m_input = nullptr;
+    QAudioFormat m_captureFormat;
     QIODevice* m_source = nullptr;
 };
 

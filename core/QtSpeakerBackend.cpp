@@ -1,6 +1,7 @@
 #include "core/QtSpeakerBackend.h"
 
 #include "core/LoopingPcmSource.h"
+#include "core/PcmConverter.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioOutput>
@@ -100,15 +101,22 @@ bool QtSpeakerBackend::play(
         qWarning() << "[QtSpeakerBackend][play] no speaker named" << device;
         return false;
     }
+    // A device that does not take the sound as it is stored gets it in its own format.
+    QAudioFormat played = format;
+    QByteArray sound = pcm;
     if (!chosen.isFormatSupported(format)) {
-        qWarning() << "[QtSpeakerBackend][play]" << device << "cannot play" << format;
-        return false;
+        played = chosen.nearestFormat(format);
+        sound = zov::media::PcmConverter::convert(pcm, format, played);
+        if (sound.isEmpty() || !chosen.isFormatSupported(played)) {
+            qWarning() << "[QtSpeakerBackend][play]" << device << "cannot play" << format;
+            return false;
+        }
     }
 
     m_device = device;
-    m_source = new LoopingPcmSource(pcm, this);
+    m_source = new LoopingPcmSource(sound, this);
     m_source->open(QIODevice::ReadOnly);
-    m_output = new QAudioOutput(chosen, format, this);
+    m_output = new QAudioOutput(chosen, played, this);
     m_output->setVolume(outputVolume(volume(device)));
     m_output->start(m_source);
     if (m_output->error() != QAudio::NoError) {

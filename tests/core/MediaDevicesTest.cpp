@@ -3,6 +3,8 @@
 #include "core/AudioPlayer.h"
 #include "core/CameraFrameSurface.h"
 #include "core/MicCapture.h"
+#include "core/PcmConverter.h"
+#include "core/PcmFormat.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -154,6 +156,45 @@ private slots:
         const int count = levels.count();
         QTest::qWait(100);
         QCOMPARE(levels.count(), count);
+    }
+
+    // A device that offers another format gets the test sound in it, and the meter gets its
+    // samples back as 16 kHz mono 16-bit.
+    void pcmMovesBetweenDeviceFormats_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("sampleSize");
+        QTest::addColumn<int>("sampleType");
+        QTest::newRow("48 kHz stereo float") << 48000 << 2 << 32 << int(QAudioFormat::Float);
+        QTest::newRow("44.1 kHz stereo 32-bit") << 44100 << 2 << 32 << int(QAudioFormat::SignedInt);
+        QTest::newRow("8 kHz mono 8-bit") << 8000 << 1 << 8 << int(QAudioFormat::UnSignedInt);
+    }
+
+    void pcmMovesBetweenDeviceFormats()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(int, sampleSize);
+        QFETCH(int, sampleType);
+        const QAudioFormat stored = zov::media::pcm16kMonoFormat();
+        QAudioFormat device = stored;
+        device.setSampleRate(rate);
+        device.setChannelCount(channels);
+        device.setSampleSize(sampleSize);
+        device.setSampleType(QAudioFormat::SampleType(sampleType));
+        // One second of a 16-bit level of a half.
+        QByteArray sound(32000, Qt::Uninitialized);
+        for (int i = 0; i < 16000; ++i)
+            qToLittleEndian<qint16>(16384, sound.data() + 2 * i);
+
+        using zov::media::PcmConverter;
+        const QByteArray played = PcmConverter::convert(sound, stored, device);
+        QCOMPARE(played.size(), rate * channels * sampleSize / 8);
+        const QByteArray heard = PcmConverter::convert(played, device, stored);
+        QCOMPARE(heard.size(), sound.size());
+        const qint16 level = qFromLittleEndian<qint16>(heard.constData() + heard.size() / 2);
+        QVERIFY2(qAbs(level - 16384) <= 256, qPrintable(QString::number(level)));
     }
 
     void speakerListNamesTheSystemDevices()
