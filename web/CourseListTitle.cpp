@@ -65,6 +65,8 @@ CourseListTitle::CourseListTitle(QWidget* parent)
     upload->hide();
     connect(upload, &QPushButton::clicked, this, &CourseListTitle::onUploadLog);
 
+    connect(addTitleButton(QStringLiteral("settingsBtn"), QStringLiteral("⚙")),
+        &QPushButton::clicked, this, &CourseListTitle::sigSettings);
     connect(addTitleButton(QStringLiteral("aboutBtn"), QStringLiteral("ⓘ")), &QPushButton::clicked,
         this, &CourseListTitle::sigAbout);
     connect(addTitleButton(QStringLiteral("minBtn"), QStringLiteral("—")), &QPushButton::clicked,

@@ -9,8 +9,8 @@ class QLabel;
 class QProcess;
 class QPushButton;
 
-// The main window's title bar: the product name, the signed-in mark, about, minimise
-// and close. It also runs the log upload, which the page can ask for at any time.
+// The main window's title bar: the product name, the signed-in mark, settings, about,
+// minimise and close. It also runs the log upload, which the page can ask for at any time.
 class CourseListTitle : public QWidget
 {
     Q_OBJECT
@@ -24,6 +24,7 @@ public:
 
 signals:
     void sigAbout();
+    void sigSettings();
     void sigMinimize();
     void sigClose();
     // The window shows its short notice while the upload starts.

@@ -17,6 +17,7 @@
 #include "web/HybirdPluginManager.h"
 #include "web/NoticeLabel.h"
 #include "web/PrintHandler.h"
+#include "web/SystemSettingsDialog.h"
 #include "web/WebUI.h"
 #include "web/WebViewManager.h"
 #include "widgets/AboutDialog.h"
@@ -120,6 +121,7 @@ void WebMainWindow::createTitleBar()
 {
     m_title = new CourseListTitle(this);
     connect(m_title, &CourseListTitle::sigAbout, this, &WebMainWindow::onAboutUs);
+    connect(m_title, &CourseListTitle::sigSettings, this, &WebMainWindow::onSystemSettings);
     connect(m_title, &CourseListTitle::sigMinimize, this, &WebMainWindow::onMinWindow);
     connect(m_title, &CourseListTitle::sigClose, this, &WebMainWindow::onCloseWindow);
     connect(m_title, &CourseListTitle::sigUploadNotice, this,
@@ -205,6 +207,13 @@ void WebMainWindow::onAboutUs()
     about->setFixedSize(492, 385);
     about->setModal(true);
     about->show();
+}
+
+void WebMainWindow::onSystemSettings()
+{
+    auto* settings = new SystemSettingsDialog(this);
+    settings->setModal(true);
+    settings->show();
 }
 
 void WebMainWindow::onDeviceMonitor()

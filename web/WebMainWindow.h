@@ -50,6 +50,7 @@ public slots:
     void onChangeLogin();
     void onCheckUpdate();
     void onAboutUs();
+    void onSystemSettings();
     void onJoinLiveRoom(QJsonObject msg);
     void onEnterRoom(QJsonObject obj);
     void onShowPlayBack(QJsonObject msg);

@@ -17,11 +17,13 @@
 #include "web/CourseListTitle.h"
 #include "web/HybirdPluginManager.h"
 #include "web/NoticeLabel.h"
+#include "web/SystemSettingsDialog.h"
 #include "web/WebMainWindow.h"
 #include "web/WebUI.h"
 #include "web/WebViewManager.h"
 #include "widgets/MessageBoxW.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -35,6 +37,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -403,6 +406,22 @@ private slots:
                          "document.getElementById('evaluation-class-id').textContent"))
                      .toString(),
             QString::number(planId));
+    }
+
+    // The title bar's settings store each choice at once, and the replay window's flag with it.
+    void settingsMenuStoresEachChoice()
+    {
+        m_window->findChild<QPushButton*>(QStringLiteral("settingsBtn"))->click();
+        auto* dialog = m_window->findChild<SystemSettingsDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->findChild<QCheckBox*>(QStringLiteral("playRestoreBox"))->click();
+        dialog->findChild<QCheckBox*>(QStringLiteral("autoDownloadBox"))->click();
+        QVERIFY(Context::instance()->data().playRestore);
+        QCOMPARE(readSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable")),
+            QVariant(QStringLiteral("true")));
+        QCOMPARE(readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")),
+            QVariant(QStringLiteral("1")));
+        dialog->close();
     }
 
     void agreementCheckBoxIsStored()
