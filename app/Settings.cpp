@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/Context.h"
 #include "platform/Platform.h"
 
 #include <QCoreApplication>
@@ -129,4 +130,10 @@ bool compareFileMd5(const QString& path, const QString& md5)
     qDebug().noquote() << QStringLiteral("[Utils][compareFileMd5] ") + computed
             + QStringLiteral("   ") + md5;
     return computed == md5;
+}
+
+bool playRestoreEnabled()
+{
+    return Context::instance()->data().playRestore
+        || readSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable")).toBool();
 }

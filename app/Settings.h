@@ -25,6 +25,9 @@ void writeConfigIni(const QString& group, const QString& key, const QString& val
 
 // The empty file whose presence tells that a student has logged in on this computer.
 QString agreementMarkerPath();
+// Whether a replay starts where the student left it: the settings menu's choice, for this
+// run or stored.
+bool playRestoreEnabled();
 
 // True when the MD5 of the file at path, as lower-case hex, equals md5 exactly.
 bool compareFileMd5(const QString& path, const QString& md5);

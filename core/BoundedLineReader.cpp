@@ -1,6 +1,8 @@
 #include "core/BoundedLineReader.h"
 
+#include <QDebug>
 #include <QIODevice>
+#include <QLocalSocket>
 
 namespace {
 
@@ -20,6 +22,16 @@ bool BoundedLineReader::readLines(
         onLine(line);
     }
     return device.bytesAvailable() <= maxLineBytes;
+}
+
+void BoundedLineReader::readOrDrop(
+    QLocalSocket& socket, const char* peer, const std::function<void(const QByteArray&)>& onLine)
+{
+    if (readLines(socket, onLine))
+        return;
+    qWarning().noquote() << peer << "sent a line too long, connection dropped:"
+                         << shortened(socket.peek(4096));
+    socket.abort();
 }
 
 QByteArray BoundedLineReader::shortened(const QByteArray& text)

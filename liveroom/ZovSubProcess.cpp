@@ -161,13 +161,8 @@ void ZovSubProcess::onNewConnection()
 void ZovSubProcess::onSocketReadyRead()
 {
     // A read can end inside a line; the socket keeps the rest until its line feed arrives.
-    const bool withinLimit = BoundedLineReader::readLines(
-        *m_socket, [this](const QByteArray& line) { handleControlLine(line); });
-    if (!withinLimit) {
-        qWarning().noquote() << "ZovSubProcess: control line too long, connection dropped:"
-                             << BoundedLineReader::shortened(m_socket->peek(4096));
-        m_socket->abort();
-    }
+    BoundedLineReader::readOrDrop(*m_socket, "ZovSubProcess: the live room",
+        [this](const QByteArray& line) { handleControlLine(line); });
 }
 
 void ZovSubProcess::handleControlLine(const QByteArray& bytes)

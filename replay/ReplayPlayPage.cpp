@@ -233,12 +233,6 @@ VideoLoading* ReplayPlayPage::loadingOverlay()
     return loading;
 }
 
-bool ReplayPlayPage::playRestoreEnabled() const
-{
-    return Context::instance()->data().playRestore
-        || readSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable")).toBool();
-}
-
 int ReplayPlayPage::storedPosition() const
 {
     if (!playRestoreEnabled())

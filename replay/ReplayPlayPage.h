@@ -112,7 +112,6 @@ private:
     void handleRePlay(float startSeconds);
     QString nextVideoPath();
     VideoLoading* loadingOverlay();
-    bool playRestoreEnabled() const;
     int storedPosition() const;
     void savePosition(float position, int duration);
     void createWhiteboard();

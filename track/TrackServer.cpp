@@ -115,15 +115,11 @@ void TrackServer::onReadyRead(QLocalSocket* socket)
 {
     // Only whole lines: a line cut short by a crash of the main process would not be
     // valid JSON, and the reader relies on one record per line.
-    const bool withinLimit = BoundedLineReader::readLines(*socket, [this](const QByteArray& line) {
-        m_file.write(line);
-        m_file.flush();
-    });
-    if (!withinLimit) {
-        qCWarning(lcTrackServer).noquote() << "record too long, connection dropped:"
-                                           << BoundedLineReader::shortened(socket->peek(4096));
-        socket->abort();
-    }
+    BoundedLineReader::readOrDrop(
+        *socket, "TrackServer: the main process", [this](const QByteArray& line) {
+            m_file.write(line);
+            m_file.flush();
+        });
 }
 
 void TrackServer::onSocketDisconnected(QLocalSocket* socket)

@@ -36,10 +36,8 @@ SystemSettingsDialog::SystemSettingsDialog(QWidget* parent)
     layout->setContentsMargins(32, 20, 32, 28);
     layout->setSpacing(16);
 
-    const bool playRestore = Context::instance()->data().playRestore
-        || readSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable")).toBool();
     connect(addCheckBox(QStringLiteral("playRestoreBox"),
-                QStringLiteral("回放从上次看到的地方继续播放"), playRestore),
+                QStringLiteral("回放从上次看到的地方继续播放"), playRestoreEnabled()),
         &QCheckBox::toggled, this, &SystemSettingsDialog::onPlayRestoreToggled);
     connect(addCheckBox(QStringLiteral("autoDownloadBox"), QStringLiteral("有新版本时自动下载"),
                 readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")).toInt() == 1),
