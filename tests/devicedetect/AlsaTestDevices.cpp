@@ -11,18 +11,6 @@ namespace {
 
 // Long enough for any test: a device without a clock reads faster than real time.
 constexpr int kToneSamples = 16000 * 10;
-// Sixteen samples a period put one sample on each crest.
-constexpr int kSamplesPerPeriod = 16;
-
-QByteArray tone(int peak)
-{
-    QByteArray samples(kToneSamples * 2, Qt::Uninitialized);
-    for (int i = 0; i < kToneSamples; ++i) {
-        const double phase = 2 * M_PI * i / kSamplesPerPeriod;
-        qToLittleEndian(qint16(std::lround(peak * std::sin(phase))), samples.data() + 2 * i);
-    }
-    return samples;
-}
 
 } // namespace
 
@@ -32,11 +20,21 @@ AlsaTestDevices::AlsaTestDevices(const QString& home)
     QDir(m_home).mkpath(QStringLiteral("alsa"));
 }
 
+QByteArray AlsaTestDevices::tone(int peak, int samples)
+{
+    QByteArray data(samples * 2, Qt::Uninitialized);
+    for (int i = 0; i < samples; ++i) {
+        const double phase = 2 * M_PI * i / 16;
+        qToLittleEndian(qint16(std::lround(peak * std::sin(phase))), data.data() + 2 * i);
+    }
+    return data;
+}
+
 void AlsaTestDevices::addMicrophone(const QString& name, int peak)
 {
     QFile input(filePath(name + QStringLiteral(".in")));
     if (input.open(QIODevice::WriteOnly)) {
-        input.write(tone(peak));
+        input.write(tone(peak, kToneSamples));
     }
     m_declarations << declaration(name, QStringLiteral("/dev/null"), input.fileName());
 }

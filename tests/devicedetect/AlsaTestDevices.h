@@ -24,6 +24,9 @@ public:
     // What the speaker has been sent so far, as raw samples.
     QByteArray played(const QString& speaker) const;
 
+    // Mono 16-bit samples of a tone whose loudest sample is exactly peak: sixteen samples a
+    // period put one sample on each crest.
+    static QByteArray tone(int peak, int samples);
     // Whether QtMultimedia lists name: false where ALSA or its Qt plugin is missing.
     static bool isListed(const QString& name, QAudio::Mode mode);
 

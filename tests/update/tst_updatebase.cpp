@@ -81,19 +81,12 @@ private slots:
     void initTestCase();
     void init();
 
-    void verifiesByPackageType_data();
-    void verifiesByPackageType();
+    void downloadIntoThePrivateFolder_data();
+    void downloadIntoThePrivateFolder();
     void serverIndexMovesOnAndWraps();
-    void noServerFailsAtOnce();
-    void stalePackageIsDownloadedAfresh();
-    void progressIsAFraction();
 
     void unpackVersion_data();
     void unpackVersion();
-    void packageNamesStayInTheFolder_data();
-    void packageNamesStayInTheFolder();
-    void unzipFailures_data();
-    void unzipFailures();
     void hostileEntriesStayInside_data();
     void hostileEntriesStayInside();
 
@@ -161,53 +154,104 @@ QString TestUpdateBase::workFolder(const QString& name) const
 }
 
 // The expected MD5 comes from the slot the package type names, compared as lower-case
-// text.
-void TestUpdateBase::verifiesByPackageType_data()
+// text. The local name is the URL's plain file name inside the folder, the version's
+// when it has none; a leftover of that name is deleted, never resumed (a longer stale
+// file would keep its tail), and the folder's neighbours are never touched.
+void TestUpdateBase::downloadIntoThePrivateFolder_data()
 {
     QTest::addColumn<QString>("packType");
     QTest::addColumn<QString>("slot");
     QTest::addColumn<bool>("upperCase");
+    QTest::addColumn<QString>("urlPath");
+    QTest::addColumn<bool>("stale");
     QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
 
-    QTest::newRow("full package, full MD5") << "1"
-                                            << "full" << false << 0;
-    QTest::newRow("difference package, difference MD5") << "0"
-                                                        << "diff" << false << 0;
-    QTest::newRow("full package, MD5 in the difference slot") << "1"
-                                                              << "diff" << false << -1;
-    QTest::newRow("difference package, MD5 in the full slot") << "0"
-                                                              << "full" << false << -1;
-    QTest::newRow("upper-case MD5 never verifies") << "1"
-                                                   << "full" << true << -1;
-    QTest::newRow("unknown package type checks the difference slot") << "2"
-                                                                     << "full" << false << -1;
+    const QString url = QStringLiteral("/packages/1.6.8.0.zip");
+    const QString fallback = QStringLiteral("1.6.8.0.zip");
+    const QString verified = QStringLiteral("Check md5 Sucess");
+    const QString failed = QStringLiteral("curl download failed.");
+    QTest::newRow("full package, full MD5")
+        << "1"
+        << "full" << false << url << false << 0 << fallback << verified;
+    QTest::newRow("difference package, difference MD5")
+        << "0"
+        << "diff" << false << url << false << 0 << fallback << verified;
+    QTest::newRow("full package, MD5 in the difference slot")
+        << "1"
+        << "diff" << false << url << false << -1 << fallback << failed;
+    QTest::newRow("difference package, MD5 in the full slot")
+        << "0"
+        << "full" << false << url << false << -1 << fallback << failed;
+    QTest::newRow("upper-case MD5 never verifies")
+        << "1"
+        << "full" << true << url << false << -1 << fallback << failed;
+    QTest::newRow("unknown package type checks the difference slot")
+        << "2"
+        << "full" << false << url << false << -1 << fallback << failed;
+    QTest::newRow("stale package downloaded afresh")
+        << "1"
+        << "full" << false << url << true << 0 << fallback << verified;
+    QTest::newRow("query and fragment") << "1"
+                                        << "full" << false << "/packages/named.zip?v=2#top" << false
+                                        << 0 << "named.zip" << verified;
+    QTest::newRow("the parent folder")
+        << "1"
+        << "full" << false << "/packages/.." << false << -1 << fallback << failed;
+    QTest::newRow("no name") << "1"
+                             << "full" << false << "/packages/" << false << -1 << fallback
+                             << failed;
+    QTest::newRow("no server") << "1"
+                               << "full" << false << QString() << false << -1 << QString()
+                               << "no available server";
 }
 
-void TestUpdateBase::verifiesByPackageType()
+void TestUpdateBase::downloadIntoThePrivateFolder()
 {
     QFETCH(QString, packType);
     QFETCH(QString, slot);
     QFETCH(bool, upperCase);
+    QFETCH(QString, urlPath);
+    QFETCH(bool, stale);
     QFETCH(int, code);
+    QFETCH(QString, name);
 
     const QByteArray content = QByteArray("package ") + QTest::currentDataTag();
+    m_service.servePackage(QStringLiteral("named.zip"), content);
     QString md5
         = QString::fromLatin1(m_service.servePackage(QStringLiteral("1.6.8.0.zip"), content));
     if (upperCase)
         md5 = md5.toUpper();
+    const QString neighbour = zov::platform::Platform::instance().privateTempFolder()
+        + QStringLiteral("/neighbour/keep.txt");
+    QVERIFY(writeFile(neighbour, "keep me"));
+    if (stale)
+        QVERIFY(
+            writeFile(setupFolder() + QStringLiteral("/1.6.8.0.zip"), QByteArray(300 * 1024, 's')));
     UpdateInfo info;
+    info.newVersion = QStringLiteral("1.6.8.0");
     info.packType = packType;
-    info.urls = QStringList { m_service.packageUrl(QStringLiteral("1.6.8.0.zip")).toString() };
+    if (!urlPath.isEmpty())
+        info.urls = QStringList { m_service.webBaseUrl().toString() + urlPath };
     (slot == QLatin1String("full") ? info.fullMd5 : info.diffMd5) = md5;
 
     QString errMsg;
     QString path;
     QCOMPARE(download(info, &errMsg, &path), code);
-    QCOMPARE(errMsg,
-        code == 0 ? QStringLiteral("Check md5 Sucess") : QStringLiteral("curl download failed."));
-    QCOMPARE(path, setupFolder() + QStringLiteral("/1.6.8.0.zip"));
-    QCOMPARE(readFile(path), content);
-    QCOMPARE(UpdateBase::serverIndex(), code == 0 ? 0 : 1);
+    QTEST(errMsg, "message");
+    QCOMPARE(path, name.isEmpty() ? QString() : setupFolder() + QLatin1Char('/') + name);
+    if (code == 0)
+        QCOMPARE(readFile(path), content);
+    QCOMPARE(UpdateBase::serverIndex(), code == 0 || urlPath.isEmpty() ? 0 : 1);
+    QCOMPARE(readFile(neighbour), QByteArray("keep me"));
+    if (stale) {
+        QVERIFY(m_service.lastRequest(QStringLiteral("/packages/1.6.8.0.zip"))
+                    .value(QStringLiteral("headers"))
+                    .toObject()
+                    .value(QStringLiteral("Range"))
+                    .isUndefined());
+    }
 }
 
 // A failed host (HTTP error or wrong MD5) is left for the next one; after the last the
@@ -243,74 +287,29 @@ void TestUpdateBase::serverIndexMovesOnAndWraps()
     QCOMPARE(m_service.requestCount(QStringLiteral("/packages/broken")), 2);
 }
 
-void TestUpdateBase::noServerFailsAtOnce()
-{
-    UpdateBase base(nullptr);
-    QSignalSpy finished(&base, &UpdateBase::finished);
-    base.setUpdateInfo(UpdateInfo());
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().at(0).toInt(), -1);
-    QCOMPARE(finished.first().at(1).toString(), QStringLiteral("no available server"));
-}
-
-// A leftover of the same name is deleted, never resumed: resuming a longer stale file
-// would keep its tail.
-void TestUpdateBase::stalePackageIsDownloadedAfresh()
-{
-    const QByteArray content(100 * 1024, 'n');
-    UpdateInfo info;
-    info.packType = QStringLiteral("1");
-    info.fullMd5
-        = QString::fromLatin1(m_service.servePackage(QStringLiteral("stale.zip"), content));
-    info.urls = QStringList { m_service.packageUrl(QStringLiteral("stale.zip")).toString() };
-    QVERIFY(writeFile(setupFolder() + QStringLiteral("/stale.zip"), QByteArray(300 * 1024, 's')));
-
-    QString path;
-    QCOMPARE(download(info, nullptr, &path), 0);
-    QCOMPARE(readFile(path), content);
-    QVERIFY(m_service.lastRequest(QStringLiteral("/packages/stale.zip"))
-                .value(QStringLiteral("headers"))
-                .toObject()
-                .value(QStringLiteral("Range"))
-                .isUndefined());
-}
-
-// The tool prints its meter about once a second and a read holding two meter lines
-// counts for nothing, so the slow download runs for several seconds.
-void TestUpdateBase::progressIsAFraction()
-{
-    const QByteArray content(3 * 1024 * 1024, 'w');
-    UpdateInfo info;
-    info.packType = QStringLiteral("1");
-    info.fullMd5 = QString::fromLatin1(m_service.servePackage(QStringLiteral("slow.zip"), content));
-    info.urls = QStringList { m_service.packageUrl(QStringLiteral("slow.zip"), true).toString() };
-
-    QList<float> progress;
-    QCOMPARE(download(info, nullptr, nullptr, &progress), 0);
-    QVERIFY(!progress.isEmpty());
-    float last = 0.0f;
-    for (float value : progress) {
-        QVERIFY2(value >= last && value <= 1.0f, qPrintable(QString::number(value)));
-        last = value;
-    }
-}
-
 // Only the version folder lands, into an installation whose path has blanks; a package
-// for another version or one that expands a thousandfold leaves the installation as it was.
+// for another version, one that expands a thousandfold, one that is no archive or one
+// without the archive tool leaves the installation as it was.
 void TestUpdateBase::unpackVersion_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("zeroBytes");
+    QTest::addColumn<QString>("damage");
     QTest::addColumn<bool>("unpacked");
-    QTest::newRow("the version, with a config.ini beside it") << "1.6.8.0" << 0 << true;
-    QTest::newRow("another version's folder") << "1.6.9.0" << 0 << false;
-    QTest::newRow("a thousandfold expansion") << "1.6.8.0" << 20 * 1024 * 1024 << false;
+    QTest::newRow("the version, with a config.ini beside it")
+        << "1.6.8.0" << 0 << QString() << true;
+    QTest::newRow("another version's folder") << "1.6.9.0" << 0 << QString() << false;
+    QTest::newRow("a thousandfold expansion")
+        << "1.6.8.0" << 20 * 1024 * 1024 << QString() << false;
+    QTest::newRow("not an archive") << "1.6.8.0" << 0 << "not an archive" << false;
+    QTest::newRow("no archive tool") << "1.6.8.0" << 0 << "no archive tool" << false;
 }
 
 void TestUpdateBase::unpackVersion()
 {
     QFETCH(QString, folder);
     QFETCH(int, zeroBytes);
+    QFETCH(QString, damage);
     QFETCH(bool, unpacked);
     const QString source = workFolder(QStringLiteral("source"));
     QVERIFY(writeFile(source + QStringLiteral("/config.ini"), "[version]\nver=6.6.6.6\n"));
@@ -322,75 +321,25 @@ void TestUpdateBase::unpackVersion()
     QVERIFY(run(QStringLiteral("7za"),
         { QStringLiteral("a"), QStringLiteral("-tzip"), zip, QStringLiteral("config.ini"), folder },
         source));
+    if (damage == QLatin1String("not an archive"))
+        QVERIFY(writeFile(zip, "plain text, not a zip"));
     const QString install = workFolder(QStringLiteral("Program Files/Zov 1v1"));
     QVERIFY(writeFile(install + QStringLiteral("/config.ini"), "installed"));
 
+    const QByteArray path = qgetenv("PATH");
+    if (damage == QLatin1String("no archive tool"))
+        qputenv("PATH", m_env.root().toLocal8Bit());
     QString error;
-    QCOMPARE(
-        PackageUnpacker::unpackVersion(zip, install, QStringLiteral("1.6.8.0"), error), unpacked);
+    const bool done
+        = PackageUnpacker::unpackVersion(zip, install, QStringLiteral("1.6.8.0"), error);
+    qputenv("PATH", path);
+    QCOMPARE(done, unpacked);
     QCOMPARE(error.isEmpty(), unpacked);
     QCOMPARE(entriesIn(install),
         unpacked ? QStringList({ "1.6.8.0", "1.6.8.0/res", "1.6.8.0/res/data file.txt",
             "1.6.8.0/zovwx1v1_Student", "config.ini" })
                  : QStringList({ "config.ini" }));
     QCOMPARE(readFile(install + QStringLiteral("/config.ini")), QByteArray("installed"));
-}
-
-// The local name comes from the URL: only its plain file name, inside the folder, and the
-// version's name when it has none. The folder's neighbours are never touched.
-void TestUpdateBase::packageNamesStayInTheFolder_data()
-{
-    QTest::addColumn<QString>("urlPath");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("query and fragment") << "/packages/named.zip?v=2#top"
-                                        << "named.zip";
-    QTest::newRow("the parent folder") << "/packages/.."
-                                       << "1.6.8.0.zip";
-    QTest::newRow("no name") << "/packages/"
-                             << "1.6.8.0.zip";
-}
-
-void TestUpdateBase::packageNamesStayInTheFolder()
-{
-    QFETCH(QString, urlPath);
-    QFETCH(QString, name);
-    const QString neighbour = zov::platform::Platform::instance().privateTempFolder()
-        + QStringLiteral("/neighbour/keep.txt");
-    QVERIFY(writeFile(neighbour, "keep me"));
-    UpdateInfo info;
-    info.newVersion = QStringLiteral("1.6.8.0");
-    info.urls = QStringList { m_service.webBaseUrl().toString() + urlPath };
-    QString path;
-    download(info, nullptr, &path);
-    QCOMPARE(path, setupFolder() + QLatin1Char('/') + name);
-    QCOMPARE(readFile(neighbour), QByteArray("keep me"));
-}
-
-void TestUpdateBase::unzipFailures_data()
-{
-    QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<bool>("toolOnPath");
-
-    QTest::newRow("missing archive") << QByteArray() << true;
-    QTest::newRow("not an archive") << QByteArray("plain text, not a zip") << true;
-    QTest::newRow("no archive tool") << QByteArray("irrelevant") << false;
-}
-
-void TestUpdateBase::unzipFailures()
-{
-    QFETCH(QByteArray, archive);
-    QFETCH(bool, toolOnPath);
-
-    const QString zip = workFolder(QStringLiteral("failing")) + QStringLiteral("/p.zip");
-    if (!archive.isEmpty())
-        QVERIFY(writeFile(zip, archive));
-    const QString destination = workFolder(QStringLiteral("failing-dest"));
-    const QByteArray path = qgetenv("PATH");
-    if (!toolOnPath)
-        qputenv("PATH", m_env.root().toLocal8Bit());
-    const bool unpacked = UpdateBase::unzip(zip, destination);
-    qputenv("PATH", path);
-    QVERIFY(!unpacked);
 }
 
 // Entry names that point outside the destination, and links that do: nothing may land

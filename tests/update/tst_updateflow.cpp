@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kStartTimeoutMs = 60000;
 constexpr int kDownloadTimeoutMs = 120000;
-const QString kNewVersion = QStringLiteral("1.6.8.0");
+const QString kNewVersion = QStringLiteral("1.6.8.7");
 
 // Spots inside the 500-pixel-wide offer dialog and the updating dialog.
 const QPoint kOfferUpdateAlone(250, 335);
@@ -74,10 +74,10 @@ void endProcessesRunning(const QString& path)
         ::kill(pid_t(pid), SIGKILL);
 }
 
-QString configVersion(const QString& launcherDir)
+QString configVersion(const QString& launcherDir, const QString& key = QStringLiteral("ver"))
 {
     return QSettings(launcherDir + QStringLiteral("/config.ini"), QSettings::IniFormat)
-        .value(QStringLiteral("version/ver"))
+        .value(QStringLiteral("version/") + key)
         .toString();
 }
 
@@ -126,6 +126,15 @@ private slots:
         const QString done = waitForWindow(QStringLiteral("下载完成"), kDownloadTimeoutMs);
         QVERIFY(!done.isEmpty());
         QCOMPARE(configVersion(m_program->launcherDir()), kNewVersion);
+        QCOMPARE(
+            configVersion(m_program->launcherDir(), QStringLiteral("number")), QStringLiteral("7"));
+        // The uninstall entry, in the settings file that stands for the registry here.
+        QSettings registry(
+            m_env->home() + QStringLiteral("/.config/zov/registry.conf"), QSettings::IniFormat);
+        QCOMPARE(registry.value(QStringLiteral("HKEY_LOCAL_MACHINE/Software/Microsoft/Windows/"
+                                               "CurrentVersion/Uninstall/Zov1对1学生版/"
+                                               "DisplayVersion")),
+            QVariant(kNewVersion));
         QVERIFY(m_xdo.click(done, kUpdatingRestart.x(), kUpdatingRestart.y()));
         QVERIFY(m_program->waitForExit(kStartTimeoutMs));
         QCOMPARE(m_program->exitCode(), 3);

@@ -75,10 +75,6 @@ private slots:
     void initTestCase();
     void modeChoosesButtonsAndAnswer_data();
     void modeChoosesButtonsAndAnswer();
-    void keyboardAnswers_data();
-    void keyboardAnswers();
-    void boxGoesWithItsParent_data();
-    void boxGoesWithItsParent();
 };
 
 void MessageBoxWTest::initTestCase()
@@ -86,41 +82,63 @@ void MessageBoxWTest::initTestCase()
     QVERIFY(QDir::setCurrent(ZOV_SOURCE_DIR));
 }
 
+// Answers: a button's name, "key" and the key xdotool presses (the way the program's
+// integration tests answer boxes), or "parent gone" for a parent closed under the box.
 void MessageBoxWTest::modeChoosesButtonsAndAnswer_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<QString>("focused");
-    QTest::addColumn<QString>("clicked");
     QTest::addColumn<int>("result");
 
     const QString ok1 = QStringLiteral("ok1Btn");
     const QString ok = QStringLiteral("okBtn");
     const QString close = QStringLiteral("closeBtn");
+    const QString gone = QStringLiteral("parent gone");
     const QStringList one { ok1 + ':' + okText };
     const QStringList both { "cancelBtn:" + cancelText, ok + ':' + okText };
-    QTest::newRow("0, close") << 0 << QString() << QStringList() << QString() << close << 0;
-    QTest::newRow("1, OK") << 1 << QString() << one << ok1 << ok1 << 1;
-    QTest::newRow("1 with title, close") << 1 << "错误" << one << ok1 << close << 0;
-    QTest::newRow("2, OK") << 2 << QString() << both << ok << ok << 1;
-    QTest::newRow("2 with title, cancel") << 2 << "提示" << both << ok << "cancelBtn" << 0;
-    QTest::newRow("other values as 2") << 7 << QString() << both << ok << ok << 1;
+    QTest::newRow("0, close") << 0 << QString() << close << QStringList() << QString() << 0;
+    QTest::newRow("1, OK") << 1 << QString() << ok1 << one << ok1 << 1;
+    QTest::newRow("1 with title, close") << 1 << "错误" << close << one << ok1 << 0;
+    QTest::newRow("2, OK") << 2 << QString() << ok << both << ok << 1;
+    QTest::newRow("2 with title, cancel") << 2 << "提示"
+                                          << "cancelBtn" << both << ok << 0;
+    QTest::newRow("other values as 2") << 7 << QString() << ok << both << ok << 1;
+    QTest::newRow("1, Return") << 1 << QString() << "key Return" << one << ok1 << 1;
+    QTest::newRow("2, Return") << 2 << QString() << "key Return" << both << ok << 1;
+    QTest::newRow("2, Escape") << 2 << QString() << "key Escape" << both << ok << 0;
+    QTest::newRow("0, parent gone") << 0 << QString() << gone << QStringList() << QString() << 0;
+    QTest::newRow("2 with title, parent gone") << 2 << "错误" << gone << both << ok << 0;
 }
 
-// The box goes with the call that showed it.
+// The box goes with the call that showed it, or with its parent.
 void MessageBoxWTest::modeChoosesButtonsAndAnswer()
 {
     QFETCH(int, mode);
     QFETCH(QString, title);
+    QFETCH(QString, answer);
     QFETCH(QStringList, buttons);
     QFETCH(QString, focused);
-    QFETCH(QString, clicked);
+    const bool byKey = answer.startsWith(QLatin1String("key "));
+    if (byKey
+        && (QGuiApplication::platformName() != QLatin1String("xcb")
+            || QStandardPaths::findExecutable("xdotool").isEmpty())) {
+        QFAIL("needs an X11 display and xdotool");
+    }
+    QWidget* parent = nullptr;
+    if (answer == QLatin1String("parent gone")) {
+        parent = new QWidget;
+        parent->resize(200, 100);
+        parent->show();
+    }
 
     BoxView view;
     bool returnIgnored = false;
+    bool answered = false;
     QPointer<MessageBoxW> seen;
-    whenModalShown<MessageBoxW>([&view, &returnIgnored, &seen, clicked](MessageBoxW* box) {
+    whenModalShown<MessageBoxW>([&](MessageBoxW* box) {
         seen = box;
         view = viewOf(box);
         if (view.visibleButtons.isEmpty()) {
@@ -129,10 +147,20 @@ void MessageBoxWTest::modeChoosesButtonsAndAnswer()
             QCoreApplication::processEvents();
             returnIgnored = box->isVisible();
         }
-        clickButton(box, clicked);
+        answered = true;
+        if (byKey) {
+            // A key that never arrives must fail the test, not hang it.
+            QTimer::singleShot(10000, box, [box] { box->done(-1); });
+            answered = pressKeyWithXdotool(box, answer.mid(4));
+        } else if (parent) {
+            delete parent;
+        } else {
+            clickButton(box, answer);
+        }
     });
-    QTEST(MessageBoxW::showModal(nullptr, title, "程序正在运行中！", mode, okText, cancelText),
+    QTEST(MessageBoxW::showModal(parent, title, "程序正在运行中！", mode, okText, cancelText),
         "result");
+    QVERIFY(answered);
     QCOMPARE(view.titleVisible, !title.isEmpty());
     QCOMPARE(view.text, QStringLiteral("程序正在运行中！"));
     QCOMPARE(view.visibleButtons, buttons);
@@ -140,66 +168,6 @@ void MessageBoxWTest::modeChoosesButtonsAndAnswer()
     // Only the close button may end a box without buttons.
     QCOMPARE(returnIgnored, buttons.isEmpty());
     QTRY_VERIFY(seen.isNull());
-}
-
-void MessageBoxWTest::keyboardAnswers_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("mode 1, Return") << 1 << "Return" << 1;
-    QTest::newRow("mode 2, Return") << 2 << "Return" << 1;
-    QTest::newRow("mode 2, Escape") << 2 << "Escape" << 0;
-}
-
-// Real key presses, the way the program's integration tests answer boxes.
-void MessageBoxWTest::keyboardAnswers()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, key);
-    if (QGuiApplication::platformName() != QLatin1String("xcb")
-        || QStandardPaths::findExecutable("xdotool").isEmpty()) {
-        QFAIL("needs an X11 display and xdotool");
-    }
-
-    bool pressed = false;
-    whenModalShown<MessageBoxW>([key, &pressed](MessageBoxW* box) {
-        // A key that never arrives must fail the test, not hang it.
-        QTimer::singleShot(10000, box, [box] { box->done(-1); });
-        pressed = pressKeyWithXdotool(box, key);
-    });
-    const int answer
-        = MessageBoxW::showModal(nullptr, QString(), "是否退出?", mode, okText, cancelText);
-    QVERIFY(pressed);
-    QTEST(answer, "result");
-}
-
-void MessageBoxWTest::boxGoesWithItsParent_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("title");
-
-    QTest::newRow("mode 0") << 0 << QString();
-    QTest::newRow("mode 2 with title") << 2 << "错误";
-}
-
-void MessageBoxWTest::boxGoesWithItsParent()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, title);
-
-    auto* parent = new QWidget;
-    parent->resize(200, 100);
-    parent->show();
-    QPointer<MessageBoxW> seen;
-    whenModalShown<MessageBoxW>([parent, &seen](MessageBoxW* box) {
-        seen = box;
-        delete parent;
-    });
-    QCOMPARE(
-        MessageBoxW::showModal(parent, title, "程序正在运行中！", mode, okText, cancelText), 0);
-    QVERIFY(seen.isNull());
 }
 
 QTEST_MAIN(MessageBoxWTest)
