@@ -103,8 +103,6 @@ private slots:
         const QString no = QStringLiteral("false");
         QTest::newRow("agree") << "pbtn_agree" << no << yes << 0;
         QTest::newRow("disagree") << "pbtn_disagree" << yes << no << 0;
-        QTest::newRow("close keeps true") << "pbtn_close" << yes << yes << 1;
-        QTest::newRow("close keeps false") << "pbtn_close" << no << no << 1;
         QTest::newRow("close writes nothing") << "pbtn_close" << QString() << QString() << 1;
     }
 

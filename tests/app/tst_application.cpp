@@ -1,13 +1,15 @@
 #include "app/Application.h"
-#include "app/Settings.h"
+#include "app/ServiceEnvironment.h"
+#include "app/VersionFolders.h"
 
 #include "LocalService.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -97,7 +99,65 @@ private slots:
         }
     }
 
+    void userEnvChoosesTheApiHost_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("host");
+        const QString online = QStringLiteral("api.zov1v1.net");
+        QTest::newRow("beta") << QByteArray("[env]\nUserEnv=beta\n")
+                              << QStringLiteral("beta-api.zov1v1.net");
+        QTest::newRow("dev") << QByteArray("[env]\nUserEnv=dev\n")
+                             << QStringLiteral("dev-api.zov1v1.net");
+        QTest::newRow("online") << QByteArray("[env]\nUserEnv=online\n") << online;
+        QTest::newRow("Beta is not beta") << QByteArray("[env]\nUserEnv=Beta\n") << online;
+        QTest::newRow("unknown value") << QByteArray("[env]\nUserEnv=test\n") << online;
+        QTest::newRow("no UserEnv") << QByteArray("[NetConfig]\nconfig=x\n") << online;
+        QTest::newRow("no setting file") << QByteArray() << online;
+    }
+
+    // The choice replaces whatever was chosen before, also by an empty value.
+    void userEnvChoosesTheApiHost()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, host);
+        qunsetenv("ZOV_API_HOST");
+        if (!settings.isNull())
+            QVERIFY(testfiles::writeFile(m_env->dataFolder() + "/setting.ini", settings));
+        setServiceEnv(QStringLiteral("dev"));
+        static_cast<Application*>(qApp)->initEnv();
+        QCOMPARE(businessApiUrl(QStringLiteral("/olbusiness/api/course/init")),
+            QStringLiteral("https://%1/olbusiness/api/course/init").arg(host));
+    }
+
+    void onlyStrictlyOlderVersionFoldersAreRemoved_data()
+    {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<QStringList>("survivors");
+        QTest::newRow("four-part version") << "1.6.7.0"
+                                           << QStringList { "1.6.10.0", "1.6.6", "1.6.6.9.1",
+                                                  "1.6.7", "1.6.7.0", "1.6.7.1", "Tools" };
+        QTest::newRow("three-part running folder") << "1.6.7" << m_versionFolders;
+    }
+
+    void onlyStrictlyOlderVersionFoldersAreRemoved()
+    {
+        QFETCH(QString, running);
+        QFETCH(QStringList, survivors);
+        QTemporaryDir launcher;
+        QDir root(launcher.path());
+        for (const QString& folder : m_versionFolders)
+            QVERIFY(root.mkpath(folder + QStringLiteral("/res")));
+
+        clearOldVersionsFor(
+            launcher.path() + QLatin1Char('/') + running + QStringLiteral("/zovwx1v1_Student"));
+
+        QCOMPARE(root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name), survivors);
+    }
+
 private:
+    // Numbers compare as numbers, and only four-part names are versions.
+    const QStringList m_versionFolders { "0.9.0.0", "1.6.10.0", "1.6.6", "1.6.6.9", "1.6.6.9.1",
+        "1.6.7", "1.6.7.0", "1.6.7.1", "Tools" };
     QScopedPointer<TestEnvironment> m_env;
 };
 

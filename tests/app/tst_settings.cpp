@@ -1,12 +1,31 @@
+#include "app/Context.h"
+#include "app/RemoteConfig.h"
 #include "app/Settings.h"
 
 #include "TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QSettings>
 #include <QTest>
 
+namespace {
+
+QJsonObject entry(const QString& name, const QString& url)
+{
+    return { { "name", name }, { "url", url } };
+}
+
+QJsonObject reply(const QJsonArray& h5, const QJsonArray& rd)
+{
+    const QJsonObject data { { "host", "api.test" }, { "h5UrlList", h5 }, { "rdUrlList", rd } };
+    return { { "code", 0 }, { "data", data } };
+}
+
+} // namespace
+
+// The setting files and the remote configuration the program keeps between runs.
 class SettingsTest : public QObject
 {
     Q_OBJECT
@@ -16,14 +35,6 @@ private slots:
     {
         m_env.reset(new TestEnvironment);
         m_env->apply();
-    }
-
-    void homeDirIsCreatedOnDemand()
-    {
-        QString dir;
-        QVERIFY(getHomeDir(dir));
-        QCOMPARE(dir, m_env->home() + QStringLiteral("/zov_qm_student"));
-        QVERIFY(QDir(dir).exists());
     }
 
     // The agreement is written as "Privacy"/"Privacy" and read back as "privacy"/"privacy";
@@ -74,6 +85,51 @@ private slots:
         file.write("package bytes");
         file.close();
         QCOMPARE(compareFileMd5(m_env->temp() + QLatin1Char('/') + fileName, md5), expected);
+    }
+
+    void replyDecidesWhatIsKept_data()
+    {
+        QTest::addColumn<QJsonObject>("answer");
+        QTest::addColumn<bool>("applied");
+        // host, loginUrl, courseInfoUrl, evaluationUrl and getDeviceScore afterwards.
+        QTest::addColumn<QStringList>("kept");
+
+        QTest::newRow("every list read")
+            << reply({ entry("loginUrl", "http://login"), entry("evaluationUrl", "http://eval") },
+                   { entry("courseInfoUrl", "https://c"), entry("getDeviceScore", "https://d") })
+            << true
+            << QStringList { "api.test", "http://login", "https://c", "http://eval", "https://d" };
+        QTest::newRow("later duplicate wins")
+            << reply({ entry("loginUrl", "http://first"), entry("loginUrl", "http://second") }, {})
+            << true << QStringList { "api.test", "http://second", "", "", "" };
+        QTest::newRow("names are case-sensitive, lists separate")
+            << reply({ entry("LoginUrl", "http://wrong"), entry("courseInfoUrl", "http://h5") }, {})
+            << true << QStringList { "api.test", "", "", "", "" };
+        QTest::newRow("no data changes nothing")
+            << QJsonObject { { "code", 1 } } << false
+            << QStringList { "kept.host", "http://earlier", "http://earlier-course", "", "" };
+        QTest::newRow("malformed lists empty the addresses")
+            << QJsonObject { { "data",
+                   QJsonObject { { "h5UrlList", "x" },
+                       { "rdUrlList", QJsonArray { 1, QJsonArray {}, QJsonValue() } } } } }
+            << true << QStringList { "", "", "", "", "" };
+    }
+
+    void replyDecidesWhatIsKept()
+    {
+        QFETCH(QJsonObject, answer);
+        QFETCH(bool, applied);
+        ContextData data;
+        data.loginUrl = QStringLiteral("http://earlier");
+        data.courseInfoUrl = QStringLiteral("http://earlier-course");
+        data.host = QStringLiteral("kept.host");
+        QCOMPARE(applyRemoteConfig(answer, data), applied);
+        QTEST(QStringList({ data.host, data.loginUrl, data.courseInfoUrl, data.evaluationUrl,
+                  data.getDeviceScore }),
+            "kept");
+        // The whole list goes to the live room.
+        if (applied)
+            QCOMPARE(data.rdUrlList, answer.value("data")["rdUrlList"].toArray());
     }
 
 private:

@@ -30,6 +30,9 @@ constexpr int kWaitMs = 30000;
 const QString kRecvPrefix = QStringLiteral("main recv cmd, ");
 const QString kOutputPrefix = QStringLiteral("SubProcess:");
 const QString kConnectedLine = QStringLiteral("ctrl socket connected.");
+const QString kHidden = QStringLiteral("visible:false");
+const QString kShown = QStringLiteral("visible:true");
+const QString kReset = QStringLiteral("reset");
 
 QStringList s_log;
 QtMessageHandler s_previousHandler = nullptr;
@@ -84,10 +87,8 @@ QJsonObject step(const QString& key, const QJsonValue& value)
     return { { key, value } };
 }
 
-QJsonObject connectStep()
-{
-    return step(QStringLiteral("connect"), true);
-}
+const QJsonObject kConnect = step(QStringLiteral("connect"), true);
+const QJsonObject kClickEnter = step(QStringLiteral("click"), QStringLiteral("enter"));
 
 QJsonObject message(const QString& type, const QJsonObject& more = {})
 {
@@ -103,541 +104,450 @@ QString line(const QJsonObject& object)
 
 } // namespace
 
+// The launcher against the real live-room program, played through its script steps.
 class ZovSubProcessTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(QFile::exists(QStringLiteral(ZOV_LIVEROOM_PROGRAM)));
+        s_previousHandler = qInstallMessageHandler(captureMessage);
+        NetworkHelper::initialize();
+    }
 
-    // Parameter file and socket names.
-    void parameterFile_data();
-    void parameterFile();
-    void socketNames();
+    void cleanupTestCase()
+    {
+        NetworkHelper::cleanup();
+        qInstallMessageHandler(s_previousHandler);
+    }
 
-    // Control lines from the live room.
-    void controlLines_data();
-    void controlLines();
-    void windowButtons_data();
-    void windowButtons();
+    // Each test gets its own current folder (data.json is written there) holding a link to
+    // the program, and its own TMPDIR, where the control sockets live.
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        QVERIFY(m_env->isValid());
+        m_env->apply();
+        // Without it every Qt program warns on standard error, which the launcher logs.
+        const QString runtime = m_env->root() + QStringLiteral("/runtime");
+        QVERIFY(QDir().mkpath(runtime));
+        QFile::setPermissions(
+            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 
-    // The live room's end and its output.
-    void exitCodes_data();
-    void exitCodes();
-    void processOutput_data();
-    void processOutput();
+        m_work = m_env->root() + QStringLiteral("/work");
+        QVERIFY(QDir().mkpath(m_work));
+        QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM), workPath(programName())));
+        QVERIFY(QDir::setCurrent(m_work));
 
-    // Starting again.
-    void startReplacesUnconnectedLiveRoom();
-    void startIgnoredWhileConnected();
+        Context::instance()->data() = configuredContext();
+        s_log.clear();
+        m_events.clear();
+        m_subProcess = std::make_unique<ZovSubProcess>();
+        watch(m_subProcess.get());
+    }
 
-    // Failures.
-    void unwritableParameterFile();
-    void missingProgram();
+    void cleanup()
+    {
+        // The live rooms end quietly, so their ends do not reach the launcher being torn down.
+        for (QProcess* process : runningLiveRooms()) {
+            process->disconnect();
+            process->kill();
+            process->waitForFinished(kWaitMs);
+        }
+        m_subProcess.reset();
+        qunsetenv("ZOV_LIVEROOM_SCRIPT");
+        QDir::setCurrent(QStringLiteral(ZOV_LIVEROOM_PROGRAM_DIR));
+        m_env.reset();
+    }
+
+    void parameterFile_data()
+    {
+        QTest::addColumn<bool>("dpi");
+        QTest::addColumn<QString>("dpiText");
+        QTest::newRow("dpi flag clear") << false << QStringLiteral("close");
+        QTest::newRow("dpi flag set") << true << QStringLiteral("open");
+    }
+
+    void parameterFile()
+    {
+        QFETCH(bool, dpi);
+        QFETCH(QString, dpiText);
+        Context::instance()->data().dpi = dpi;
+        QVERIFY(writeFile(workPath(QStringLiteral("data.json")), QByteArray(8192, 'x')));
+
+        start({});
+
+        const QByteArray text = readFile(workPath(QStringLiteral("data.json")));
+        QCOMPARE(int(QFileInfo(workPath(QStringLiteral("data.json"))).permissions() & 0x0077), 0);
+        const QJsonObject written = QJsonDocument::fromJson(text).object();
+        QCOMPARE(text, QJsonDocument(written).toJson(QJsonDocument::Compact));
+
+        const ContextData& context = Context::instance()->data();
+        QJsonObject expected = lessonParams();
+        expected.insert(QStringLiteral("bizId"), 5);
+        expected.insert(QStringLiteral("dpi"), dpiText);
+        expected.insert(QStringLiteral("ipcName"), written.value(QStringLiteral("ipcName")));
+        expected.insert(QStringLiteral("version"), QStringLiteral(ZOV_APP_VERSION));
+        expected.insert(QStringLiteral("host"), context.host);
+        expected.insert(QStringLiteral("enterRoomUrl"), context.courseInfoUrl);
+        expected.insert(QStringLiteral("startSingleRecord"), context.startSingleVideoUrl);
+        expected.insert(QStringLiteral("stopSingleRecord"), context.endSingleVideoUrl);
+        expected.insert(QStringLiteral("strGetUploadConfigUrl"), context.getUploadConfigUrl);
+        expected.insert(QStringLiteral("strLogPath"), context.logFileName);
+        expected.insert(QStringLiteral("classEvaluationUrl"), context.evaluationUrl);
+        expected.insert(QStringLiteral("strOlMaiDianUrl"), context.getOlMaidianUrl);
+        expected.insert(QStringLiteral("urlArray"), context.rdUrlList);
+        QCOMPARE(written, expected);
+
+        // The program gets the same text as its one argument.
+        const QStringList starts = logLinesAfter(QStringLiteral("Subprocess start:"));
+        QCOMPARE(starts.size(), 1);
+        QVERIFY(starts.first().contains(QString::fromUtf8(text)));
+        QVERIFY(starts.first().endsWith(QStringLiteral("planId 4711")));
+        QVERIFY(waitForStartLine(written.value(QStringLiteral("ipcName")).toString()));
+    }
+
+    void controlLines_data()
+    {
+        QTest::addColumn<QJsonArray>("steps");
+        QTest::addColumn<QStringList>("received");
+        QTest::addColumn<QStringList>("events");
+
+        const QJsonObject enter = message(QStringLiteral("enterRoom"));
+        const QJsonObject leave = message(
+            QStringLiteral("leaveRoom"), { { QStringLiteral("sid"), QStringLiteral("s-1") } });
+        const QJsonObject leaveToEvaluation = message(QStringLiteral("leaveRoom"),
+            { { QStringLiteral("sid"), QStringLiteral("s-2") },
+                { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/1") } });
+        const QJsonObject leaveWithNullUrl = message(QStringLiteral("leaveRoom"),
+            { { QStringLiteral("sid"), QStringLiteral("s-3") },
+                { QStringLiteral("evaluationUrl"), QJsonValue() } });
+        const QJsonObject leaveInChinese = message(QStringLiteral("leaveRoom"),
+            { { QStringLiteral("sid"), QStringLiteral("课堂-4") },
+                { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/评价") } });
+        const QString send = QStringLiteral("send");
+        const QString sendRaw = QStringLiteral("sendRaw");
+        const QString sleep = QStringLiteral("sleepMs");
+        const QString evaluation = QStringLiteral("evaluation:");
+
+        QTest::newRow("enterRoom hides the window")
+            << QJsonArray { step(send, enter) } << QStringList { compact(enter) }
+            << QStringList { kHidden };
+        QTest::newRow("leaveRoom without evaluationUrl only resets")
+            << QJsonArray { step(send, leave) } << QStringList { compact(leave) }
+            << QStringList { kReset };
+        QTest::newRow("leaveRoom with evaluationUrl switches to the evaluation")
+            << QJsonArray { step(send, leaveToEvaluation) }
+            << QStringList { compact(leaveToEvaluation) }
+            << QStringList { evaluation + compact(leaveToEvaluation), kReset };
+        QTest::newRow("a null evaluationUrl is still present")
+            << QJsonArray { step(send, leaveWithNullUrl) }
+            << QStringList { compact(leaveWithNullUrl) }
+            << QStringList { evaluation + compact(leaveWithNullUrl), kReset };
+        QTest::newRow("UTF-8 text")
+            << QJsonArray { step(send, leaveInChinese) } << QStringList { compact(leaveInChinese) }
+            << QStringList { evaluation + compact(leaveInChinese), kReset };
+        QTest::newRow("two lines in one write")
+            << QJsonArray { step(sendRaw, line(enter) + line(leave)) }
+            << QStringList { compact(enter), compact(leave) } << QStringList { kHidden, kReset };
+        QTest::newRow("a line split across writes")
+            << QJsonArray { step(sendRaw, QStringLiteral("{\"type\":\"ent")), step(sleep, 150),
+                   step(sendRaw, QStringLiteral("erRoom\"}\n")) }
+            << QStringList { compact(enter) } << QStringList { kHidden };
+        QTest::newRow("a whole line and the start of the next in one write")
+            << QJsonArray { step(sendRaw, line(enter) + QStringLiteral("{\"sid\":\"s-1\",")),
+                   step(sleep, 150), step(sendRaw, QStringLiteral("\"type\":\"leaveRoom\"}\n")) }
+            << QStringList { compact(enter), compact(leave) } << QStringList { kHidden, kReset };
+        QTest::newRow("a line that is not JSON is logged and skipped")
+            << QJsonArray { step(sendRaw, QStringLiteral("hello live room\n")), step(send, enter) }
+            << QStringList { QStringLiteral("hello live room"), compact(enter) }
+            << QStringList { kHidden };
+        QTest::newRow("white space and CR LF around a line") << QJsonArray {
+            step(sendRaw, QStringLiteral("  \t") + compact(enter) + QStringLiteral("   \r\n"))
+        } << QStringList { compact(enter) } << QStringList { kHidden };
+        QTest::newRow("arrays, unknown types and cut objects do nothing")
+            << QJsonArray { step(sendRaw,
+                   QStringLiteral("[1,2]\n{\"type\":\"getInfo\"}\n{\"type\":\"enterRoom\"\n\n")) }
+            << QStringList { QStringLiteral("[1,2]"), QStringLiteral("{\"type\":\"getInfo\"}"),
+                   QStringLiteral("{\"type\":\"enterRoom\""), QString() }
+            << QStringList {};
+    }
+
+    void controlLines()
+    {
+        QFETCH(QJsonArray, steps);
+        QFETCH(QStringList, received);
+        QFETCH(QStringList, events);
+
+        // Lines are handled in order: once this one is logged, all before it are done.
+        const QJsonObject marker = message(QStringLiteral("lessonTick"));
+        QJsonArray script { kConnect };
+        for (const QJsonValue& value : qAsConst(steps))
+            script.append(value);
+        script.append(step(QStringLiteral("send"), marker));
+
+        start(script);
+
+        QVERIFY(waitForLog(kRecvPrefix + compact(marker)));
+        QCOMPARE(logLinesAfter(kRecvPrefix.trimmed()), received + QStringList { compact(marker) });
+        QCOMPARE(m_events, events);
+    }
+
+    void liveRoomEnds_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("finished");
+        QTest::addColumn<QStringList>("commands");
+
+        const QJsonObject noReplay { { QStringLiteral("type"), QStringLiteral("getInfo") },
+            { QStringLiteral("state"), false },
+            { QStringLiteral("msg"), QStringLiteral("回放视频未生成") } };
+        const QJsonObject needUpdate { { QStringLiteral("type"), QStringLiteral("needUpdate") },
+            { QStringLiteral("state"), false },
+            { QStringLiteral("msg"), QStringLiteral("功能不支持，需要更新") } };
+
+        QTest::newRow("0 only shows the window")
+            << 0 << 0 << "0 QProcess::NormalExit" << QStringList {};
+        QTest::newRow("1 has no meaning") << 1 << 0 << "1 QProcess::NormalExit" << QStringList {};
+        QTest::newRow("101 replay not generated")
+            << 101 << 0 << "101 QProcess::NormalExit" << QStringList { "cmd:" + compact(noReplay) };
+        QTest::newRow("102 update needed") << 102 << 0 << "102 QProcess::NormalExit"
+                                           << QStringList { "cmd:" + compact(needUpdate) };
+        // Qt reports the signal's number as the exit code of a crash.
+        QTest::newRow("crashes in the lesson")
+            << 0 << int(SIGSEGV) << "11 QProcess::CrashExit" << QStringList {};
+        QTest::newRow("killed in the lesson")
+            << 0 << int(SIGKILL) << "9 QProcess::CrashExit" << QStringList {};
+    }
+
+    // However a connected live room ends, the client comes back and takes the next lesson.
+    void liveRoomEnds()
+    {
+        QFETCH(int, exitCode);
+        QFETCH(int, signal);
+        QFETCH(QString, finished);
+        QFETCH(QStringList, commands);
+        const QString endNow = workPath(QStringLiteral("end-now"));
+        start({ kConnect, kClickEnter, step(QStringLiteral("waitForFile"), endNow),
+            step(QStringLiteral("exit"), exitCode) });
+        QVERIFY(waitForEvent(kHidden));
+        QCOMPARE(runningLiveRooms().size(), 1);
+
+        if (signal != 0)
+            QCOMPARE(::kill(pid_t(runningLiveRooms().first()->processId()), signal), 0);
+        else
+            QVERIFY(writeFile(endNow, QByteArray()));
+
+        QVERIFY(waitForEvent(kShown));
+        QCOMPARE(m_events, QStringList({ kHidden, kShown, kReset }) + commands);
+        QVERIFY(s_log.contains(QStringLiteral("ZovSubProcess::onAppFinished ") + finished));
+        QVERIFY(!QFile::exists(workPath(QStringLiteral("data.json"))));
+
+        start({ kConnect, kClickEnter });
+        QVERIFY(waitForEvent(kHidden, 2));
+        QCOMPARE(s_log.count(kConnectedLine), 2);
+    }
+
+    void processOutput_data()
+    {
+        QTest::addColumn<QString>("stream");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("logged");
+
+        QTest::newRow("pieces up to the last carriage return")
+            << "stdout" << QStringLiteral("one\rtwo\rnever logged")
+            << QStringList { QStringLiteral("one"), QStringLiteral("two") };
+        QTest::newRow("CR LF line ends")
+            << "stderr" << QStringLiteral("first line\r\nsecond line\r\n")
+            << QStringList { QStringLiteral("first line"), QStringLiteral("second line") };
+        QTest::newRow("progress meter") << "stderr" << QStringLiteral("\r  10%\r  55%\r 100%\r\n")
+                                        << QStringList { QString(), QStringLiteral("10%"),
+                                               QStringLiteral("55%"), QStringLiteral("100%") };
+        QTest::newRow("no carriage return")
+            << "stdout" << QStringLiteral("never logged\n") << QStringList {};
+    }
+
+    void processOutput()
+    {
+        QFETCH(QString, stream);
+        QFETCH(QString, text);
+        QFETCH(QStringList, logged);
+
+        start({ step(stream, text), step(QStringLiteral("exit"), 0) });
+        const QString ipcName = writtenIpcName();
+
+        // The launcher drains both pipes before it reports the end.
+        QVERIFY(waitForEvent(kShown));
+        QStringList output = logLinesAfter(kOutputPrefix);
+        output.removeAll(startLine(ipcName));
+        QCOMPARE(output, logged);
+    }
+
+    // A live room that has not connected is replaced, and its socket name goes with it.
+    void startReplacesUnconnectedLiveRoom()
+    {
+        start({});
+        const QString firstName = writtenIpcName();
+        // Stopped while still being forked, the child would run this test's crash handler.
+        QVERIFY(waitForStartLine(firstName));
+        QCOMPARE(runningLiveRooms().size(), 1);
+        const qint64 firstPid = runningLiveRooms().first()->processId();
+
+        start({ kConnect, kClickEnter });
+
+        const QRegularExpression pattern(QStringLiteral("^ZSTU_(\\d{7})_(\\d+)$"));
+        const QRegularExpressionMatch first = pattern.match(firstName);
+        const QRegularExpressionMatch second = pattern.match(writtenIpcName());
+        QVERIFY2(first.hasMatch() && second.hasMatch(), qPrintable(writtenIpcName()));
+        QCOMPARE(second.captured(2).toInt(), first.captured(2).toInt() + 1);
+        QLocalSocket stale;
+        stale.connectToServer(firstName);
+        QVERIFY(!stale.waitForConnected(kWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return processGone(firstPid); }, kWaitMs));
+        QVERIFY(waitForEvent(kHidden));
+        QCOMPARE(s_log.count(kConnectedLine), 1);
+        QCOMPARE(runningLiveRooms().size(), 1);
+        QVERIFY(runningLiveRooms().first()->processId() != firstPid);
+        // The replaced live room reports its end only if it ended within the grace period.
+        const QStringList entered { kHidden };
+        QVERIFY2(m_events == entered || m_events == QStringList({ kShown, kReset }) + entered,
+            qPrintable(m_events.join(QLatin1Char(','))));
+    }
+
+    void startIgnoredWhileConnected()
+    {
+        start({ kConnect });
+        QVERIFY(waitForLog(kConnectedLine));
+        const QByteArray parameters = readFile(workPath(QStringLiteral("data.json")));
+        const qint64 pid = runningLiveRooms().first()->processId();
+
+        start({ kConnect }, lessonParams(815));
+
+        QCOMPARE(readFile(workPath(QStringLiteral("data.json"))), parameters);
+        QCOMPARE(logLinesAfter(QStringLiteral("Subprocess start:")).size(), 1);
+        QCOMPARE(runningLiveRooms().size(), 1);
+        QCOMPARE(runningLiveRooms().first()->processId(), pid);
+        QVERIFY(m_events.isEmpty());
+    }
+
+    // "data.json" cannot be written: nothing starts, nothing is reported, and the next start
+    // once the file can be written goes ahead.
+    void unwritableParameterFile()
+    {
+        QVERIFY(QDir(m_work).mkdir(QStringLiteral("data.json")));
+
+        start({ kConnect });
+
+        QVERIFY(runningLiveRooms().isEmpty());
+        auto* server = m_subProcess->findChild<QLocalServer*>();
+        QVERIFY(server);
+        QVERIFY(server->isListening());
+        QVERIFY(m_events.isEmpty());
+
+        QVERIFY(QDir(m_work).rmdir(QStringLiteral("data.json")));
+        start({ kConnect, kClickEnter });
+        QVERIFY(waitForEvent(kHidden));
+        QCOMPARE(m_events, QStringList { kHidden });
+    }
+
+    // Without the program the window stays as it is: no end is reported.
+    void missingProgram()
+    {
+        QVERIFY(QFile::remove(workPath(programName())));
+
+        start({ kConnect });
+
+        auto* process = m_subProcess->findChild<QProcess*>();
+        QVERIFY(process);
+        QTRY_COMPARE_WITH_TIMEOUT(process->error(), QProcess::FailedToStart, kWaitMs);
+        QTest::qWait(200);
+        QVERIFY(m_events.isEmpty());
+        QVERIFY(QFile::exists(workPath(QStringLiteral("data.json"))));
+    }
 
 private:
-    void watch(ZovSubProcess* subProcess);
-    void start(const QJsonArray& script, const QJsonObject& params = lessonParams());
-    void stopLiveRooms();
-    QList<QProcess*> runningLiveRooms() const;
-    QString writtenIpcName() const;
-    QString startLine(const QString& ipcName) const;
-    QStringList logLinesAfter(const QString& prefix) const;
-    bool waitForLog(const QString& text, int count = 1) const;
-    bool waitForEvent(const QString& event, int count = 1) const;
-    QString workPath(const QString& name) const;
+    static QString programName()
+    {
+        return zov::platform::Platform::programFileName(QStringLiteral("ZovLiveRoomStu"));
+    }
+
+    void watch(ZovSubProcess* subProcess)
+    {
+        connect(subProcess, &ZovSubProcess::setApplicationVisible, this,
+            [this](bool visible) { m_events << (visible ? kShown : kHidden); });
+        connect(subProcess, &ZovSubProcess::notifySwitchEvaluationPage, this,
+            [this](const QJsonObject& obj) {
+                m_events << QStringLiteral("evaluation:") + compact(obj);
+            });
+        connect(subProcess, &ZovSubProcess::notifyReset, this, [this] { m_events << kReset; });
+        connect(subProcess, &ZovSubProcess::cmdArrvied, this,
+            [this](const QJsonObject& obj) { m_events << QStringLiteral("cmd:") + compact(obj); });
+    }
+
+    void start(const QJsonArray& script, const QJsonObject& params = lessonParams())
+    {
+        qputenv("ZOV_LIVEROOM_SCRIPT", QJsonDocument(script).toJson(QJsonDocument::Compact));
+        m_subProcess->start(params);
+    }
+
+    QList<QProcess*> runningLiveRooms() const
+    {
+        QList<QProcess*> running;
+        for (QProcess* process : m_subProcess->findChildren<QProcess*>()) {
+            if (process->state() != QProcess::NotRunning)
+                running << process;
+        }
+        return running;
+    }
+
+    QString writtenIpcName() const
+    {
+        const QByteArray text = readFile(workPath(QStringLiteral("data.json")));
+        return QJsonDocument::fromJson(text).object().value(QStringLiteral("ipcName")).toString();
+    }
+
+    // The live room's first line on standard output names the lesson it was given.
+    static QString startLine(const QString& ipcName)
+    {
+        return QStringLiteral("ZovLiveRoomStu started, planId=4711, ipcName=") + ipcName;
+    }
+
+    bool waitForStartLine(const QString& ipcName) const
+    {
+        return waitForLog(kOutputPrefix + QLatin1Char(' ') + startLine(ipcName));
+    }
+
+    static QStringList logLinesAfter(const QString& prefix)
+    {
+        QStringList lines;
+        for (const QString& logLine : qAsConst(s_log)) {
+            if (logLine.startsWith(prefix))
+                lines << logLine.mid(prefix.size()).trimmed();
+        }
+        return lines;
+    }
+
+    static bool waitForLog(const QString& text)
+    {
+        return QTest::qWaitFor([&] { return s_log.contains(text); }, kWaitMs);
+    }
+
+    bool waitForEvent(const QString& event, int count = 1) const
+    {
+        return QTest::qWaitFor([&] { return m_events.count(event) >= count; }, kWaitMs);
+    }
+
+    QString workPath(const QString& name) const { return m_work + QLatin1Char('/') + name; }
 
     std::unique_ptr<TestEnvironment> m_env;
     QString m_work;
-    ZovSubProcess* m_subProcess = nullptr;
+    std::unique_ptr<ZovSubProcess> m_subProcess;
     QStringList m_events;
 };
-
-void ZovSubProcessTest::initTestCase()
-{
-    QVERIFY(QFile::exists(QStringLiteral(ZOV_LIVEROOM_PROGRAM)));
-    s_previousHandler = qInstallMessageHandler(captureMessage);
-    NetworkHelper::initialize();
-}
-
-void ZovSubProcessTest::cleanupTestCase()
-{
-    NetworkHelper::cleanup();
-    qInstallMessageHandler(s_previousHandler);
-}
-
-// Each test gets its own current folder (data.json is written there) holding a link to
-// the program, and its own TMPDIR, where the control sockets live.
-void ZovSubProcessTest::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    QVERIFY(m_env->isValid());
-    m_env->apply();
-    // Without it every Qt program warns on standard error, which the launcher logs.
-    const QString runtime = m_env->root() + QStringLiteral("/runtime");
-    QVERIFY(QDir().mkpath(runtime));
-    QFile::setPermissions(
-        runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-
-    m_work = m_env->root() + QStringLiteral("/work");
-    QVERIFY(QDir().mkpath(m_work));
-    const QString program
-        = zov::platform::Platform::programFileName(QStringLiteral("ZovLiveRoomStu"));
-    QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM), workPath(program)));
-    QVERIFY(QDir::setCurrent(m_work));
-
-    Context::instance()->data() = configuredContext();
-    s_log.clear();
-    m_events.clear();
-    m_subProcess = new ZovSubProcess;
-    watch(m_subProcess);
-}
-
-void ZovSubProcessTest::cleanup()
-{
-    stopLiveRooms();
-    delete m_subProcess;
-    m_subProcess = nullptr;
-    qunsetenv("ZOV_LIVEROOM_SCRIPT");
-    QDir::setCurrent(QStringLiteral(ZOV_LIVEROOM_PROGRAM_DIR));
-    m_env.reset();
-}
-
-void ZovSubProcessTest::watch(ZovSubProcess* subProcess)
-{
-    connect(subProcess, &ZovSubProcess::setApplicationVisible, this, [this](bool visible) {
-        m_events << (visible ? QStringLiteral("visible:true") : QStringLiteral("visible:false"));
-    });
-    connect(subProcess, &ZovSubProcess::notifySwitchEvaluationPage, this,
-        [this](
-            const QJsonObject& obj) { m_events << QStringLiteral("evaluation:") + compact(obj); });
-    connect(subProcess, &ZovSubProcess::notifyReset, this,
-        [this] { m_events << QStringLiteral("reset"); });
-    connect(subProcess, &ZovSubProcess::cmdArrvied, this,
-        [this](const QJsonObject& obj) { m_events << QStringLiteral("cmd:") + compact(obj); });
-}
-
-void ZovSubProcessTest::start(const QJsonArray& script, const QJsonObject& params)
-{
-    qputenv("ZOV_LIVEROOM_SCRIPT", QJsonDocument(script).toJson(QJsonDocument::Compact));
-    m_subProcess->start(params);
-}
-
-// Ends the live rooms quietly, so their ends do not reach the launcher being torn down.
-void ZovSubProcessTest::stopLiveRooms()
-{
-    if (!m_subProcess)
-        return;
-    for (QProcess* process : runningLiveRooms()) {
-        process->disconnect();
-        process->kill();
-        process->waitForFinished(kWaitMs);
-    }
-}
-
-QList<QProcess*> ZovSubProcessTest::runningLiveRooms() const
-{
-    QList<QProcess*> running;
-    for (QProcess* process : m_subProcess->findChildren<QProcess*>()) {
-        if (process->state() != QProcess::NotRunning)
-            running << process;
-    }
-    return running;
-}
-
-QString ZovSubProcessTest::writtenIpcName() const
-{
-    const QByteArray text = readFile(workPath(QStringLiteral("data.json")));
-    return QJsonDocument::fromJson(text).object().value(QStringLiteral("ipcName")).toString();
-}
-
-// The live room's first line on standard output names the lesson it was given.
-QString ZovSubProcessTest::startLine(const QString& ipcName) const
-{
-    return QStringLiteral("ZovLiveRoomStu started, planId=4711, ipcName=") + ipcName;
-}
-
-QStringList ZovSubProcessTest::logLinesAfter(const QString& prefix) const
-{
-    QStringList lines;
-    for (const QString& logLine : qAsConst(s_log)) {
-        if (logLine.startsWith(prefix))
-            lines << logLine.mid(prefix.size()).trimmed();
-    }
-    return lines;
-}
-
-bool ZovSubProcessTest::waitForLog(const QString& text, int count) const
-{
-    return QTest::qWaitFor([&] { return s_log.count(text) >= count; }, kWaitMs);
-}
-
-bool ZovSubProcessTest::waitForEvent(const QString& event, int count) const
-{
-    return QTest::qWaitFor([&] { return m_events.count(event) >= count; }, kWaitMs);
-}
-
-QString ZovSubProcessTest::workPath(const QString& name) const
-{
-    return m_work + QLatin1Char('/') + name;
-}
-
-void ZovSubProcessTest::parameterFile_data()
-{
-    QTest::addColumn<bool>("dpi");
-    QTest::addColumn<QString>("dpiText");
-    QTest::newRow("dpi flag clear") << false << QStringLiteral("close");
-    QTest::newRow("dpi flag set") << true << QStringLiteral("open");
-}
-
-void ZovSubProcessTest::parameterFile()
-{
-    QFETCH(bool, dpi);
-    QFETCH(QString, dpiText);
-    Context::instance()->data().dpi = dpi;
-    QVERIFY(writeFile(workPath(QStringLiteral("data.json")), QByteArray(8192, 'x')));
-
-    start({});
-
-    const QByteArray text = readFile(workPath(QStringLiteral("data.json")));
-    QCOMPARE(int(QFileInfo(workPath(QStringLiteral("data.json"))).permissions() & 0x0077), 0);
-    const QJsonObject written = QJsonDocument::fromJson(text).object();
-    QCOMPARE(text, QJsonDocument(written).toJson(QJsonDocument::Compact));
-
-    const ContextData& context = Context::instance()->data();
-    QJsonObject expected = lessonParams();
-    expected.insert(QStringLiteral("bizId"), 5);
-    expected.insert(QStringLiteral("dpi"), dpiText);
-    expected.insert(QStringLiteral("ipcName"), written.value(QStringLiteral("ipcName")));
-    expected.insert(QStringLiteral("version"), QStringLiteral(ZOV_APP_VERSION));
-    expected.insert(QStringLiteral("host"), context.host);
-    expected.insert(QStringLiteral("enterRoomUrl"), context.courseInfoUrl);
-    expected.insert(QStringLiteral("startSingleRecord"), context.startSingleVideoUrl);
-    expected.insert(QStringLiteral("stopSingleRecord"), context.endSingleVideoUrl);
-    expected.insert(QStringLiteral("strGetUploadConfigUrl"), context.getUploadConfigUrl);
-    expected.insert(QStringLiteral("strLogPath"), context.logFileName);
-    expected.insert(QStringLiteral("classEvaluationUrl"), context.evaluationUrl);
-    expected.insert(QStringLiteral("strOlMaiDianUrl"), context.getOlMaidianUrl);
-    expected.insert(QStringLiteral("urlArray"), context.rdUrlList);
-    QCOMPARE(written, expected);
-
-    // The program gets the same text as its one argument.
-    const QStringList starts = logLinesAfter(QStringLiteral("Subprocess start:"));
-    QCOMPARE(starts.size(), 1);
-    QVERIFY(starts.first().contains(QString::fromUtf8(text)));
-    QVERIFY(starts.first().endsWith(QStringLiteral("planId 4711")));
-    const QString ipcName = written.value(QStringLiteral("ipcName")).toString();
-    QVERIFY(waitForLog(kOutputPrefix + QLatin1Char(' ') + startLine(ipcName)));
-}
-
-void ZovSubProcessTest::socketNames()
-{
-    start({});
-    const QString first = writtenIpcName();
-    // Stopped while still being forked, the child would run this test's crash handler.
-    QVERIFY(waitForLog(kOutputPrefix + QLatin1Char(' ') + startLine(first)));
-    start({});
-    const QString second = writtenIpcName();
-
-    const QRegularExpression pattern(QStringLiteral("^ZSTU_(\\d{7})_(\\d+)$"));
-    const QRegularExpressionMatch firstMatch = pattern.match(first);
-    const QRegularExpressionMatch secondMatch = pattern.match(second);
-    QVERIFY2(firstMatch.hasMatch(), qPrintable(first));
-    QVERIFY2(secondMatch.hasMatch(), qPrintable(second));
-    QCOMPARE(secondMatch.captured(2).toInt(), firstMatch.captured(2).toInt() + 1);
-    QVERIFY(first != second);
-
-    // Only the newest name takes a live room.
-    QLocalSocket stale;
-    stale.connectToServer(first);
-    QVERIFY(!stale.waitForConnected(kWaitMs));
-    QLocalSocket current;
-    current.connectToServer(second);
-    QVERIFY(current.waitForConnected(kWaitMs));
-    QVERIFY(waitForLog(kConnectedLine));
-}
-
-void ZovSubProcessTest::controlLines_data()
-{
-    QTest::addColumn<QJsonArray>("steps");
-    QTest::addColumn<QStringList>("received");
-    QTest::addColumn<QStringList>("events");
-
-    const QJsonObject enter = message(QStringLiteral("enterRoom"));
-    const QJsonObject leave = message(
-        QStringLiteral("leaveRoom"), { { QStringLiteral("sid"), QStringLiteral("s-1") } });
-    const QJsonObject leaveToEvaluation = message(QStringLiteral("leaveRoom"),
-        { { QStringLiteral("sid"), QStringLiteral("s-2") },
-            { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/1") } });
-    const QJsonObject leaveWithNullUrl = message(QStringLiteral("leaveRoom"),
-        { { QStringLiteral("sid"), QStringLiteral("s-3") },
-            { QStringLiteral("evaluationUrl"), QJsonValue() } });
-    const QJsonObject leaveInChinese = message(QStringLiteral("leaveRoom"),
-        { { QStringLiteral("sid"), QStringLiteral("课堂-4") },
-            { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/评价") } });
-    const QString send = QStringLiteral("send");
-    const QString sendRaw = QStringLiteral("sendRaw");
-    const QString sleep = QStringLiteral("sleepMs");
-    const QString hidden = QStringLiteral("visible:false");
-    const QString reset = QStringLiteral("reset");
-
-    QTest::newRow("enterRoom hides the window")
-        << QJsonArray { step(send, enter) } << QStringList { compact(enter) }
-        << QStringList { hidden };
-    QTest::newRow("leaveRoom without evaluationUrl only resets")
-        << QJsonArray { step(send, leave) } << QStringList { compact(leave) }
-        << QStringList { reset };
-    QTest::newRow("leaveRoom with evaluationUrl switches to the evaluation")
-        << QJsonArray { step(send, leaveToEvaluation) }
-        << QStringList { compact(leaveToEvaluation) }
-        << QStringList { QStringLiteral("evaluation:") + compact(leaveToEvaluation), reset };
-    QTest::newRow("a null evaluationUrl is still present")
-        << QJsonArray { step(send, leaveWithNullUrl) } << QStringList { compact(leaveWithNullUrl) }
-        << QStringList { QStringLiteral("evaluation:") + compact(leaveWithNullUrl), reset };
-    QTest::newRow("UTF-8 text")
-        << QJsonArray { step(send, leaveInChinese) } << QStringList { compact(leaveInChinese) }
-        << QStringList { QStringLiteral("evaluation:") + compact(leaveInChinese), reset };
-    QTest::newRow("two lines in one write")
-        << QJsonArray { step(sendRaw, line(enter) + line(leave)) }
-        << QStringList { compact(enter), compact(leave) } << QStringList { hidden, reset };
-    QTest::newRow("a line split across writes")
-        << QJsonArray { step(sendRaw, QStringLiteral("{\"type\":\"ent")), step(sleep, 150),
-               step(sendRaw, QStringLiteral("erRoom\"}\n")) }
-        << QStringList { compact(enter) } << QStringList { hidden };
-    QTest::newRow("a whole line and the start of the next in one write")
-        << QJsonArray { step(sendRaw, line(enter) + QStringLiteral("{\"sid\":\"s-1\",")),
-               step(sleep, 150), step(sendRaw, QStringLiteral("\"type\":\"leaveRoom\"}\n")) }
-        << QStringList { compact(enter), compact(leave) } << QStringList { hidden, reset };
-    QTest::newRow("a line that is not JSON is logged and skipped")
-        << QJsonArray { step(sendRaw, QStringLiteral("hello live room\n")), step(send, enter) }
-        << QStringList { QStringLiteral("hello live room"), compact(enter) }
-        << QStringList { hidden };
-    QTest::newRow("white space and CR LF around a line") << QJsonArray {
-        step(sendRaw, QStringLiteral("  \t") + compact(enter) + QStringLiteral("   \r\n"))
-    } << QStringList { compact(enter) } << QStringList { hidden };
-    QTest::newRow("arrays, unknown types and cut objects do nothing")
-        << QJsonArray { step(sendRaw,
-               QStringLiteral("[1,2]\n{\"type\":\"getInfo\"}\n{\"type\":\"enterRoom\"\n\n")) }
-        << QStringList { QStringLiteral("[1,2]"), QStringLiteral("{\"type\":\"getInfo\"}"),
-               QStringLiteral("{\"type\":\"enterRoom\""), QString() }
-        << QStringList {};
-}
-
-void ZovSubProcessTest::controlLines()
-{
-    QFETCH(QJsonArray, steps);
-    QFETCH(QStringList, received);
-    QFETCH(QStringList, events);
-
-    // Lines are handled in order: once this one is logged, all before it are done.
-    const QJsonObject marker = message(QStringLiteral("lessonTick"));
-    QJsonArray script { connectStep() };
-    for (const QJsonValue& value : qAsConst(steps))
-        script.append(value);
-    script.append(step(QStringLiteral("send"), marker));
-
-    start(script);
-
-    QVERIFY(waitForLog(kRecvPrefix + compact(marker)));
-    QCOMPARE(logLinesAfter(kRecvPrefix.trimmed()), received + QStringList { compact(marker) });
-    QCOMPARE(m_events, events);
-}
-
-void ZovSubProcessTest::windowButtons_data()
-{
-    QTest::addColumn<QString>("evaluationUrl");
-    QTest::newRow("evaluation page configured")
-        << QStringLiteral("https://127.0.0.1:8443/evaluate/index.html");
-    QTest::newRow("no evaluation page") << QString();
-}
-
-// The live room's own buttons: "进入课堂" hides the client, "离开课堂" reports and ends.
-void ZovSubProcessTest::windowButtons()
-{
-    QFETCH(QString, evaluationUrl);
-    Context::instance()->data().evaluationUrl = evaluationUrl;
-    const QString leaveNow = workPath(QStringLiteral("leave-now"));
-
-    start({ connectStep(), step(QStringLiteral("click"), QStringLiteral("enter")),
-        step(QStringLiteral("waitForFile"), leaveNow),
-        step(QStringLiteral("click"), QStringLiteral("leave")) });
-
-    QVERIFY(waitForEvent(QStringLiteral("visible:false")));
-    QCOMPARE(m_events, QStringList { QStringLiteral("visible:false") });
-
-    QVERIFY(writeFile(leaveNow, QByteArray()));
-    QVERIFY(waitForEvent(QStringLiteral("visible:true")));
-    // The leave line and the program's end can be handled in either order.
-    QVERIFY(waitForEvent(QStringLiteral("reset"), 2));
-    QVERIFY(waitForLog(QStringLiteral("ZovSubProcess::onAppFinished 0 QProcess::NormalExit")));
-
-    const QStringList evaluations
-        = m_events.filter(QRegularExpression(QStringLiteral("^evaluation:")));
-    QCOMPARE(m_events.size(), 4 + evaluations.size());
-    QCOMPARE(evaluations.size(), evaluationUrl.isEmpty() ? 0 : 1);
-    const QStringList leaves = logLinesAfter(kRecvPrefix.trimmed());
-    QCOMPARE(leaves.size(), 2);
-    const QJsonObject leave = QJsonDocument::fromJson(leaves.last().toUtf8()).object();
-    QCOMPARE(leave.value(QStringLiteral("type")).toString(), QStringLiteral("leaveRoom"));
-    QVERIFY(!leave.value(QStringLiteral("sid")).toString().isEmpty());
-    QCOMPARE(leave.contains(QStringLiteral("evaluationUrl")), !evaluationUrl.isEmpty());
-    if (!evaluationUrl.isEmpty()) {
-        QCOMPARE(leave.value(QStringLiteral("evaluationUrl")).toString(), evaluationUrl);
-        QCOMPARE(evaluations.first(), QStringLiteral("evaluation:") + compact(leave));
-    }
-}
-
-void ZovSubProcessTest::exitCodes_data()
-{
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("events");
-
-    const QStringList shown { QStringLiteral("visible:true"), QStringLiteral("reset") };
-    const QJsonObject noReplay { { QStringLiteral("type"), QStringLiteral("getInfo") },
-        { QStringLiteral("state"), false },
-        { QStringLiteral("msg"), QStringLiteral("回放视频未生成") } };
-    const QJsonObject needUpdate { { QStringLiteral("type"), QStringLiteral("needUpdate") },
-        { QStringLiteral("state"), false },
-        { QStringLiteral("msg"), QStringLiteral("功能不支持，需要更新") } };
-
-    QTest::newRow("0 only shows the window") << 0 << shown;
-    QTest::newRow("1 has no meaning") << 1 << shown;
-    QTest::newRow("101 replay not generated")
-        << 101 << shown + QStringList { QStringLiteral("cmd:") + compact(noReplay) };
-    QTest::newRow("102 update needed")
-        << 102 << shown + QStringList { QStringLiteral("cmd:") + compact(needUpdate) };
-}
-
-void ZovSubProcessTest::exitCodes()
-{
-    QFETCH(int, exitCode);
-    QFETCH(QStringList, events);
-
-    start({ connectStep(), step(QStringLiteral("exit"), exitCode) });
-
-    QVERIFY(waitForEvent(QStringLiteral("visible:true")));
-    QCOMPARE(m_events, events);
-    QVERIFY(!QFile::exists(workPath(QStringLiteral("data.json"))));
-    QVERIFY(s_log.contains(
-        QStringLiteral("ZovSubProcess::onAppFinished %1 QProcess::NormalExit").arg(exitCode)));
-}
-
-void ZovSubProcessTest::processOutput_data()
-{
-    QTest::addColumn<QString>("stream");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("logged");
-
-    for (const QString& stream : { QStringLiteral("stdout"), QStringLiteral("stderr") }) {
-        const QByteArray name = stream.toLatin1();
-        QTest::addRow("%s: pieces up to the last carriage return", name.constData())
-            << stream << QStringLiteral("one\rtwo\rnever logged")
-            << QStringList { QStringLiteral("one"), QStringLiteral("two") };
-        QTest::addRow("%s: CR LF line ends", name.constData())
-            << stream << QStringLiteral("first line\r\nsecond line\r\n")
-            << QStringList { QStringLiteral("first line"), QStringLiteral("second line") };
-        QTest::addRow("%s: progress meter", name.constData())
-            << stream << QStringLiteral("\r  10%\r  55%\r 100%\r\n")
-            << QStringList { QString(), QStringLiteral("10%"), QStringLiteral("55%"),
-                   QStringLiteral("100%") };
-        QTest::addRow("%s: no carriage return", name.constData())
-            << stream << QStringLiteral("never logged\n") << QStringList {};
-    }
-}
-
-void ZovSubProcessTest::processOutput()
-{
-    QFETCH(QString, stream);
-    QFETCH(QString, text);
-    QFETCH(QStringList, logged);
-
-    start({ step(stream, text), step(QStringLiteral("exit"), 0) });
-    const QString ipcName = writtenIpcName();
-
-    // The launcher drains both pipes before it reports the end.
-    QVERIFY(waitForEvent(QStringLiteral("visible:true")));
-    QStringList output = logLinesAfter(kOutputPrefix);
-    output.removeAll(startLine(ipcName));
-    QCOMPARE(output, logged);
-}
-
-void ZovSubProcessTest::startReplacesUnconnectedLiveRoom()
-{
-    start({});
-    const QString firstName = writtenIpcName();
-    QVERIFY(waitForLog(kOutputPrefix + QLatin1Char(' ') + startLine(firstName)));
-    QCOMPARE(runningLiveRooms().size(), 1);
-    const qint64 firstPid = runningLiveRooms().first()->processId();
-
-    start({ connectStep(), step(QStringLiteral("click"), QStringLiteral("enter")) });
-
-    QVERIFY(QTest::qWaitFor([&] { return processGone(firstPid); }, kWaitMs));
-    QVERIFY(waitForEvent(QStringLiteral("visible:false")));
-    QCOMPARE(s_log.count(kConnectedLine), 1);
-    QCOMPARE(runningLiveRooms().size(), 1);
-    QVERIFY(runningLiveRooms().first()->processId() != firstPid);
-    // The replaced live room reports its end only if it ended within the grace period.
-    const QStringList replacedEnd { QStringLiteral("visible:true"), QStringLiteral("reset") };
-    const QStringList entered { QStringLiteral("visible:false") };
-    QVERIFY2(m_events == entered || m_events == replacedEnd + entered,
-        qPrintable(m_events.join(QLatin1Char(','))));
-}
-
-void ZovSubProcessTest::startIgnoredWhileConnected()
-{
-    start({ connectStep() });
-    QVERIFY(waitForLog(kConnectedLine));
-    const QByteArray parameters = readFile(workPath(QStringLiteral("data.json")));
-    const qint64 pid = runningLiveRooms().first()->processId();
-
-    start({ connectStep() }, lessonParams(815));
-
-    QCOMPARE(readFile(workPath(QStringLiteral("data.json"))), parameters);
-    QCOMPARE(logLinesAfter(QStringLiteral("Subprocess start:")).size(), 1);
-    QCOMPARE(runningLiveRooms().size(), 1);
-    QCOMPARE(runningLiveRooms().first()->processId(), pid);
-    QVERIFY(m_events.isEmpty());
-}
-
-// "data.json" cannot be written: nothing starts, nothing is reported, and the next start
-// once the file can be written goes ahead.
-void ZovSubProcessTest::unwritableParameterFile()
-{
-    QVERIFY(QDir(m_work).mkdir(QStringLiteral("data.json")));
-
-    start({ connectStep() });
-
-    QVERIFY(runningLiveRooms().isEmpty());
-    auto* server = m_subProcess->findChild<QLocalServer*>();
-    QVERIFY(server);
-    QVERIFY(server->isListening());
-    QVERIFY(m_events.isEmpty());
-
-    QVERIFY(QDir(m_work).rmdir(QStringLiteral("data.json")));
-    start({ connectStep(), step(QStringLiteral("click"), QStringLiteral("enter")) });
-    QVERIFY(waitForEvent(QStringLiteral("visible:false")));
-    QCOMPARE(m_events, QStringList { QStringLiteral("visible:false") });
-}
-
-// Without the program the window stays as it is: no end is reported.
-void ZovSubProcessTest::missingProgram()
-{
-    QVERIFY(QFile::remove(
-        workPath(zov::platform::Platform::programFileName(QStringLiteral("ZovLiveRoomStu")))));
-
-    start({ connectStep() });
-
-    auto* process = m_subProcess->findChild<QProcess*>();
-    QVERIFY(process);
-    QTRY_COMPARE_WITH_TIMEOUT(process->error(), QProcess::FailedToStart, kWaitMs);
-    QTest::qWait(200);
-    QVERIFY(m_events.isEmpty());
-    QVERIFY(QFile::exists(workPath(QStringLiteral("data.json"))));
-}
 
 QTEST_MAIN(ZovSubProcessTest)
 #include "tst_zovsubprocess.moc"

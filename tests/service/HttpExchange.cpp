@@ -7,9 +7,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
-HttpExchange::HttpExchange(const LocalService& service, bool trustService)
+HttpExchange::HttpExchange(const LocalService& service)
     : m_service(service)
-    , m_ssl(trustService ? service.sslConfiguration() : QSslConfiguration::defaultConfiguration())
+    , m_ssl(service.sslConfiguration())
 { }
 
 HttpResult HttpExchange::get(const QUrl& url) const
@@ -19,18 +19,13 @@ HttpResult HttpExchange::get(const QUrl& url) const
     });
 }
 
-HttpResult HttpExchange::post(const QUrl& url, const QByteArray& body) const
-{
-    return send(url, [&body](QNetworkAccessManager& manager, const QNetworkRequest& request) {
-        return manager.post(request, body);
-    });
-}
-
 HttpResult HttpExchange::postApi(const QString& path, const QByteArray& body) const
 {
     QUrl url = m_service.apiBaseUrl();
     url.setPath(path);
-    return post(url, body);
+    return send(url, [&body](QNetworkAccessManager& manager, const QNetworkRequest& request) {
+        return manager.post(request, body);
+    });
 }
 
 HttpResult HttpExchange::postForm(const QUrl& url, QHttpMultiPart& form) const

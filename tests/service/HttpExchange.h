@@ -25,20 +25,19 @@ struct HttpResult
 };
 
 // Synchronous requests through a real QNetworkAccessManager, trusting the service's
-// certificate unless told otherwise. Each request gets a manager of its own, so no
-// connection is shared between requests.
+// certificate. Each request gets a manager of its own, so no connection is shared between
+// requests.
 class HttpExchange
 {
 public:
     using Headers = QList<QPair<QByteArray, QByteArray>>;
 
-    explicit HttpExchange(const LocalService& service, bool trustService = true);
+    explicit HttpExchange(const LocalService& service);
 
     // Raw headers sent with every later request, after the JSON content type.
     void setHeaders(const Headers& headers) { m_headers = headers; }
 
     HttpResult get(const QUrl& url) const;
-    HttpResult post(const QUrl& url, const QByteArray& body) const;
     // POSTs body to path on the service's HTTPS port.
     HttpResult postApi(const QString& path, const QByteArray& body) const;
     // POSTs a multipart form (its own content type replaces the JSON one).

@@ -1,17 +1,16 @@
 #include "TestFiles.h"
-#include "core/TrustStore.h"
+#include "app/Context.h"
+#include "core/NetworkHelper.h"
 #include "tools/LogUploader.h"
+#include "web/CourseListTitle.h"
 
 #include "LocalService.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -19,10 +18,12 @@
 
 using testfiles::readFile;
 using testfiles::writeFile;
+using zov::network::NetworkHelper;
 
 namespace {
 
 const QString logName = QStringLiteral("student_2026_12_04_13_05_20.txt");
+const QString uploadConfigPath = QStringLiteral("/olbusiness/api/log/uploadConfig");
 constexpr int uploaderTimeoutMs = 90000;
 
 // A log as the client writes it, with the bytes a careless transfer would change:
@@ -57,7 +58,8 @@ QString deadAddress()
 
 } // namespace
 
-// The upload program against the real local service, and its uploader's deadline.
+// The upload program against the real local service, its uploader's deadline, and the
+// title bar that starts it.
 class QMUploaderTest : public QObject
 {
     Q_OBJECT
@@ -68,10 +70,17 @@ private slots:
         QVERIFY(QFile::exists(QStringLiteral(ZOV_QMUPLOADER)));
         QVERIFY(m_service.start());
         m_service.applyClientEnvironment();
-        zov::network::TrustStore::instance().reload();
-        m_uploadConfig = fetchUploadConfig();
+        NetworkHelper::initialize();
+        // The upload configuration as the client fetches it.
+        NetworkHelper request(nullptr, QString());
+        QSignalSpy reply(&request, &NetworkHelper::httpFinished);
+        request.post(m_service.apiBaseUrl().toString() + uploadConfigPath, "{}", true, 10000);
+        QVERIFY(reply.wait(15000));
+        m_uploadConfig = reply.first().at(1).toJsonValue().toObject().value("data").toObject();
         QVERIFY(!m_uploadConfig.value("uploadToken").toString().isEmpty());
     }
+
+    void cleanupTestCase() { NetworkHelper::cleanup(); }
 
     void init()
     {
@@ -87,8 +96,11 @@ private slots:
         // Fields beyond the service's own go along as text, whatever their JSON type.
         QJsonObject config = m_uploadConfig;
         QJsonObject fields = config.value("fields").toObject();
-        fields.insert("attempt", 2);
-        fields.insert("note", "第二次");
+        const QJsonObject added { { "attempt", 2 }, { "fraction", 0.1 }, { "none", QJsonValue() },
+            { "note", "第二次" }, { "object", QJsonObject { { "a", 1 } } },
+            { "array", QJsonArray { 1, "b" } } };
+        for (auto field = added.begin(); field != added.end(); ++field)
+            fields.insert(field.key(), field.value());
         config.insert("fields", fields);
 
         QCOMPARE(runUploader({ compact(argument(config, logName, 4711)) }), 0);
@@ -100,7 +112,10 @@ private slots:
         const QJsonObject upload = uploads.last().toObject();
         QCOMPARE(upload.value("markId").toString(), QStringLiteral("4711"));
         QCOMPARE(upload.value("name").toString(), logName);
-        fields.insert("attempt", "2");
+        const QJsonObject asText { { "attempt", "2" }, { "fraction", "0.1" }, { "none", "" },
+            { "note", "第二次" }, { "object", "{\"a\":1}" }, { "array", "[1,\"b\"]" } };
+        for (auto field = asText.begin(); field != asText.end(); ++field)
+            fields.insert(field.key(), field.value());
         QCOMPARE(upload.value("fields").toObject(), fields);
         const QJsonObject headers
             = m_service.lastRequest("/olbusiness/api/log/upload").value("headers").toObject();
@@ -186,7 +201,6 @@ private slots:
         UploadArguments arguments;
         QVERIFY(arguments.parse(compact(argument(m_uploadConfig, logName, 1))));
         QVERIFY(m_service.injectFaults(1, QStringLiteral("slow"), 5000));
-        const int before = m_service.uploads().size();
 
         LogUploader uploader;
         QVERIFY(uploader.readFile(arguments));
@@ -201,10 +215,65 @@ private slots:
         // One answer only, also when the late reply would have come in after all.
         QTest::qWait(500);
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(m_service.uploads().size(), before);
+    }
+
+    // Asked again while its uploader runs, the title bar shows its notice but neither asks
+    // for the configuration nor starts a second uploader; once that has ended it does again.
+    void askingAgainWhileTheUploaderRunsSendsNothing()
+    {
+        QVERIFY(writeFile(logFolder() + logName, "Debug: one line\n"));
+        m_env->apply();
+        ContextData& context = Context::instance()->data();
+        context.getUploadConfigUrl = m_service.apiBaseUrl().toString() + uploadConfigPath;
+        context.logFileName = logName;
+        context.userId = 31;
+        QVERIFY(QDir::setCurrent(QFileInfo(QStringLiteral(ZOV_QMUPLOADER)).path()));
+        const int requests = m_service.requestCount(uploadConfigPath);
+        // The configuration and the upload are answered late, so the uploader runs a while.
+        QVERIFY(m_service.injectFaults(2, QStringLiteral("slow"), 2000));
+
+        CourseListTitle title;
+        QSignalSpy notices(&title, &CourseListTitle::sigUploadNotice);
+        title.onUploadLog();
+        QTRY_VERIFY_WITH_TIMEOUT(uploaderLogText().contains("Uploading "), 20000);
+        // The uploader's start was told long before it wrote; the title bar hears of it now.
+        QCoreApplication::processEvents();
+        title.onUploadLog();
+        title.onUploadLog();
+        QTRY_COMPARE_WITH_TIMEOUT(uploaderChildren(), 0, 20000);
+        QCOMPARE(notices.count(), 3);
+        QCOMPARE(m_service.requestCount(uploadConfigPath), requests + 1);
+        QCOMPARE(uploadsOf(31), 1);
+
+        title.onUploadLog();
+        QTRY_COMPARE_WITH_TIMEOUT(uploadsOf(31), 2, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(uploaderChildren(), 0, 20000);
+        QCOMPARE(m_service.requestCount(uploadConfigPath), requests + 2);
     }
 
 private:
+    int uploadsOf(int markId)
+    {
+        int count = 0;
+        for (const QJsonValue& upload : m_service.uploads())
+            count += upload.toObject().value("markId").toString() == QString::number(markId);
+        return count;
+    }
+
+    // Upload programs this process started that it has not yet seen end.
+    static int uploaderChildren()
+    {
+        int count = 0;
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+            const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+            if (stat.contains("(QMUploader)")
+                && fields.value(1).toLongLong() == QCoreApplication::applicationPid())
+                ++count;
+        }
+        return count;
+    }
+
     QString logFolder() const { return m_env->home() + QStringLiteral("/zov_qm_student/logs/"); }
 
     QJsonObject argument(const QJsonObject& config, const QString& name, int markId) const
@@ -252,27 +321,10 @@ private:
         return text;
     }
 
-    // The upload configuration as the client fetches it, straight from the service.
-    QJsonObject fetchUploadConfig() const
-    {
-        QUrl url = m_service.apiBaseUrl();
-        url.setPath("/olbusiness/api/log/uploadConfig");
-        QNetworkRequest request(url);
-        request.setSslConfiguration(m_service.sslConfiguration());
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        request.setTransferTimeout(10000);
-        QNetworkAccessManager manager;
-        QNetworkReply* reply = manager.post(request, QByteArrayLiteral("{}"));
-        QEventLoop loop;
-        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-        return QJsonDocument::fromJson(reply->readAll()).object().value("data").toObject();
-    }
-
     LocalService m_service;
     QJsonObject m_uploadConfig;
     QScopedPointer<TestEnvironment> m_env;
 };
 
-QTEST_GUILESS_MAIN(QMUploaderTest)
+QTEST_MAIN(QMUploaderTest)
 #include "tst_qmuploader.moc"

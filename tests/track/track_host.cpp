@@ -6,17 +6,28 @@
 // record counts of each phase. It prints its pid, then "connected" once the records
 // are sent, and ends when its standard input has something to read or closes.
 
-#include "ClickRecord.h"
-
 #include "track/Track.h"
 
 #include <QCoreApplication>
+#include <QMetaType>
 #include <QSocketNotifier>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
+
+// Stands in for the program's click record: a type of its own that it teaches
+// QVariant to turn into a string list.
+struct ClickRecord
+{
+    QString name;
+    QString second;
+    QString third;
+};
+
+Q_DECLARE_METATYPE(ClickRecord)
 
 namespace {
 
@@ -24,6 +35,13 @@ const int kInitTrackFailed = 2;
 const int kNeverConnected = 3;
 const int kStartFailed = 4;
 const int kConnectWaitMs = 15000;
+
+void registerClickRecord()
+{
+    QMetaType::registerConverter<ClickRecord, QStringList>([](const ClickRecord& record) {
+        return QStringList { record.name, record.second, record.third };
+    });
+}
 
 class HostCallback : public track::IPCCallback
 {
@@ -51,9 +69,10 @@ public:
             track::TrackEvent event;
             event.eventType = m_next;
             event.eventSubType = phase;
-            event.time = 1700000000u + static_cast<quint32>(m_next);
+            // A time past the signed 32-bit range and text that needs escaping.
+            event.time = 4000000000u + static_cast<quint32>(m_next);
             event.data = QVariant::fromValue(
-                ClickRecord { QStringLiteral("record-%1").arg(m_next), QString(), QString() });
+                ClickRecord { QStringLiteral("记录 \"%1\"\n").arg(m_next), QString(), QString() });
             track::TrackPush(event);
             ++m_next;
         }
