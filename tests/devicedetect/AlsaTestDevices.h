@@ -11,28 +11,29 @@
 class AlsaTestDevices
 {
 public:
-    // home: the test's private HOME, where ALSA looks for .asoundrc.
+    // home: the test's private HOME, where ALSA looks for .asoundrc. What earlier devices
+    // there played is dropped.
     explicit AlsaTestDevices(const QString& home);
 
     // A microphone whose samples are a 16 kHz mono tone peaking at exactly peak. The name
     // "default" makes it the system's default device.
     void addMicrophone(const QString& name, int peak);
     void addSpeaker(const QString& name);
-    // Writes the declarations; call before the process first touches audio.
+    // A device that is listed but refuses to open, for recording and for playing.
+    void addBroken(const QString& name);
+    // Writes the declarations; the process sees them the next time it lists devices.
     bool install() const;
 
     // What the speaker has been sent so far, as raw samples.
     QByteArray played(const QString& speaker) const;
 
-    // Mono 16-bit samples of a tone whose loudest sample is exactly peak: sixteen samples a
-    // period put one sample on each crest.
-    static QByteArray tone(int peak, int samples);
     // Whether QtMultimedia lists name: false where ALSA or its Qt plugin is missing.
     static bool isListed(const QString& name, QAudio::Mode mode);
 
 private:
     QString filePath(const QString& name) const;
-    static QString declaration(const QString& name, const QString& output, const QString& input);
+    static QString declaration(const QString& name, const QString& body);
+    static QString fileDevice(const QString& output, const QString& input);
 
     QString m_home;
     QStringList m_declarations;

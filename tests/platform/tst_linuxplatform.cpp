@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,10 +62,6 @@ private slots:
     {
         QVERIFY(m_environment.isValid());
         m_environment.apply();
-        const QString config = m_environment.root() + QStringLiteral("/config");
-        QVERIFY(QDir().mkpath(config));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     }
 
     // The kernel's text files, each parse written out as its fields in a row.
@@ -129,26 +124,6 @@ private slots:
         QTEST(parsed, "parsed");
     }
 
-    void registryRoundTrip()
-    {
-        const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-                                           "CurrentVersion\\Uninstall\\Zov1对1学生版");
-        const QString name = QStringLiteral("speaker");
-        const QVariant value(QStringLiteral("扬声器 (Realtek High Definition Audio)"));
-        QVERIFY(m_platform.writeRegistry(key, name, value));
-        QCOMPARE(LinuxPlatform().readRegistry(key, name), value);
-
-        // The values outlive the process in a settings file of ours, grouped by the key path.
-        const QString file = m_environment.root() + "/config/zov/registry.conf";
-        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
-        QSettings stored(file, QSettings::IniFormat);
-        stored.beginGroup(QString(key).replace('\\', '/'));
-        QCOMPARE(stored.value(name), value);
-
-        QCOMPARE(m_platform.readRegistry(key, "absent", "error"), QVariant("error"));
-        QCOMPARE(m_platform.readRegistry(key + "\\other", name), QVariant());
-    }
-
     void killsOnlyOwnDescendants()
     {
         QProcess child;
@@ -199,9 +174,6 @@ private slots:
         QTest::newRow("plain name beside the program comes before the path")
             << QStringList { plainName } << QStringList { plainName }
             << QStringLiteral("program/") + plainName;
-        QTest::newRow("plain name on the path")
-            << QStringList() << QStringList { plainName, windowsName }
-            << QStringLiteral("path/") + plainName;
         QTest::newRow("windows name on the path is not looked for")
             << QStringList() << QStringList { windowsName } << QString();
     }

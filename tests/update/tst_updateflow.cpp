@@ -3,18 +3,19 @@
 #include "StagedProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
+#include "UpdateReplies.h"
 #include "XdoTool.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <csignal>
+
+using namespace updatereplies;
 
 namespace {
 
@@ -28,15 +29,12 @@ const QPoint kOfferLater(295, 335);
 const QPoint kUpdatingRestart(240, 308);
 const QPoint kUpdatingCancel(320, 338);
 
-QJsonObject updateReply(int updateType, const QByteArray& md5, const QString& url)
+enum Package
 {
-    return { { QStringLiteral("scenario"), QStringLiteral("update") },
-        { QStringLiteral("version"), kNewVersion }, { QStringLiteral("updateType"), updateType },
-        { QStringLiteral("packType"), 1 }, { QStringLiteral("md5"), QString::fromLatin1(md5) },
-        { QStringLiteral("updateMsg"),
-            QStringLiteral("1. 回放支持倍速播放\n2. 修复上课时偶发的卡顿") },
-        { QStringLiteral("urls"), QJsonArray { url } } };
-}
+    Full,
+    WrongChecksum,
+    Slow
+};
 
 // Processes running the program file at path: the restarted program is not our child.
 QList<qint64> processesRunning(const QString& path)
@@ -111,21 +109,52 @@ private slots:
         m_env.reset();
     }
 
-    void forcedUpdateRestartsIntoTheNewVersion()
+    // A forced offer leaves the download as the only choice; how that ends decides whether
+    // the program restarts into the new version or ends as it was.
+    void forcedUpdate_data()
     {
-        const QString package = m_service.packagesFolder() + QStringLiteral("/zov_1.6.8.0.zip");
-        QVERIFY(m_program->buildFullPackage(kNewVersion, package));
-        QVERIFY(m_service.setVersionReply(
-            updateReply(2, testfiles::md5Hex(testfiles::readFile(package)),
-                QStringLiteral("/packages/zov_1.6.8.0.zip"))));
+        QTest::addColumn<int>("package");
+        // The updating dialog's title when it is answered, and where it is clicked; nowhere
+        // means Escape.
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QPoint>("answer");
+        QTest::addColumn<bool>("updated");
+
+        QTest::newRow("downloaded, restarted")
+            << int(Full) << QStringLiteral("下载完成") << kUpdatingRestart << true;
+        QTest::newRow("download failed, cancelled")
+            << int(WrongChecksum) << QStringLiteral("下载失败") << kUpdatingCancel << false;
+        QTest::newRow("dismissed during the download")
+            << int(Slow) << QStringLiteral("正在下载") << QPoint() << false;
+    }
+
+    void forcedUpdate()
+    {
+        QFETCH(int, package);
+        QFETCH(QString, title);
+        QFETCH(QPoint, answer);
+        QFETCH(bool, updated);
+        const QJsonObject offer = forcedOffer(Package(package));
+        QVERIFY(!offer.isEmpty() && m_service.setVersionReply(offer));
         startProgram();
 
-        const QString offer = waitForWindow(QStringLiteral("发现更新"));
-        QVERIFY(!offer.isEmpty());
-        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
-        const QString done = waitForWindow(QStringLiteral("下载完成"), kDownloadTimeoutMs);
-        QVERIFY(!done.isEmpty());
-        QCOMPARE(configVersion(m_program->launcherDir()), kNewVersion);
+        const QString offerWindow = waitForWindow(QStringLiteral("发现更新"));
+        QVERIFY(!offerWindow.isEmpty());
+        QVERIFY(m_xdo.click(offerWindow, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
+        const QString updating = waitForWindow(title, kDownloadTimeoutMs);
+        QVERIFY(!updating.isEmpty());
+        if (package == Slow)
+            QTRY_VERIFY_WITH_TIMEOUT(downloadsInto(m_env->temp()) == 1, 10000);
+        QVERIFY(answer.isNull() ? m_xdo.pressKey(updating, QStringLiteral("Escape"))
+                                : m_xdo.click(updating, answer.x(), answer.y()));
+        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
+        QCOMPARE(m_program->exitCode(), 3);
+        QCOMPARE(downloadsInto(m_env->temp()), 0);
+        QCOMPARE(configVersion(m_program->launcherDir()), updated ? kNewVersion : kLocalVersion);
+        QCOMPARE(QFile::exists(m_program->launcherDir() + QLatin1Char('/') + kNewVersion), updated);
+        if (!updated)
+            return;
+
         QCOMPARE(
             configVersion(m_program->launcherDir(), QStringLiteral("number")), QStringLiteral("7"));
         // The uninstall entry, in the settings file that stands for the registry here.
@@ -135,10 +164,6 @@ private slots:
                                                "CurrentVersion/Uninstall/Zov1对1学生版/"
                                                "DisplayVersion")),
             QVariant(kNewVersion));
-        QVERIFY(m_xdo.click(done, kUpdatingRestart.x(), kUpdatingRestart.y()));
-        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
-        QCOMPARE(m_program->exitCode(), 3);
-
         // The new version starts from its own folder and clears the old one away.
         QVERIFY(m_env->waitForRunLog("[QM] clear old version files <-- end", kStartTimeoutMs));
         QVERIFY(!processesRunning(newProgramPath()).isEmpty());
@@ -148,80 +173,30 @@ private slots:
         QVERIFY(!QFile::exists(m_program->versionDir()));
     }
 
-    void cancelAfterFailedForcedDownloadEndsTheProgram()
+    // "Later" puts the optional offer off until tomorrow. With nowhere to keep that it would
+    // come back for ever, so it is asked once more and then left for the next start.
+    void optionalOfferPutOff_data()
     {
-        QVERIFY(m_service.setVersionReply(updateReply(
-            2, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/broken"))));
-        startProgram();
+        QTest::addColumn<bool>("settingsWritable");
+        QTest::addColumn<int>("offers");
+        // How the start-up check left the offer.
+        QTest::addColumn<QByteArray>("logLine");
 
-        const QString offer = waitForWindow(QStringLiteral("发现更新"));
-        QVERIFY(!offer.isEmpty());
-        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
-        const QString failed = waitForWindow(QStringLiteral("下载失败"), kDownloadTimeoutMs);
-        QVERIFY(!failed.isEmpty());
-        QVERIFY(m_xdo.click(failed, kUpdatingCancel.x(), kUpdatingCancel.y()));
-        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
-        QCOMPARE(m_program->exitCode(), 3);
-        QCOMPARE(configVersion(m_program->launcherDir()), QStringLiteral("1.6.7.0"));
-        QVERIFY(!QFile::exists(m_program->launcherDir() + QLatin1Char('/') + kNewVersion));
+        QTest::newRow("until tomorrow") << true << 1 << QByteArray("[QM] Ignore the Version");
+        QTest::newRow("nowhere to keep it") << false << 2 << QByteArray("offer left undecided");
     }
 
-    void forcedUpdateDismissedDuringDownloadEndsTheProgram()
+    void optionalOfferPutOff()
     {
-        const QByteArray md5 = m_service.servePackage(
-            QStringLiteral("zov_large_1.6.8.0.zip"), QByteArray(8 << 20, 'z'));
-        QVERIFY(!md5.isEmpty());
-        QVERIFY(m_service.setVersionReply(updateReply(2, md5,
-            m_service.packageUrl(QStringLiteral("zov_large_1.6.8.0.zip"), true).toString())));
-        startProgram();
-
-        const QString offer = waitForWindow(QStringLiteral("发现更新"));
-        QVERIFY(!offer.isEmpty());
-        QVERIFY(m_xdo.click(offer, kOfferUpdateAlone.x(), kOfferUpdateAlone.y()));
-        const QString updating = waitForWindow(QStringLiteral("正在下载"));
-        QVERIFY(!updating.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(downloadsInto(m_env->temp()) == 1, 10000);
-        QVERIFY(m_xdo.pressKey(updating, QStringLiteral("Escape")));
-        QVERIFY(m_program->waitForExit(kStartTimeoutMs));
-        QCOMPARE(m_program->exitCode(), 3);
-        QCOMPARE(downloadsInto(m_env->temp()), 0);
-    }
-
-    void optionalOfferDeferredUntilTomorrow()
-    {
-        QVERIFY(m_service.setVersionReply(updateReply(
-            1, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/unused.zip"))));
-        startProgram();
-        const QString offer = waitForWindow(QStringLiteral("发现更新"));
-        QVERIFY(!offer.isEmpty());
-        QVERIFY(m_xdo.click(offer, kOfferLater.x(), kOfferLater.y()));
-        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
-        QSettings settings(
-            m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("update/StartupTs")).toString(),
-            QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
-        QCOMPARE(settings.value(QStringLiteral("update/LaterAttention")).toInt(), 1);
-        m_program->terminate();
-
-        // The next run's log is the one to read.
-        QDir logs(m_env->dataFolder() + QStringLiteral("/logs"));
-        for (const QString& log : logs.entryList(QDir::Files))
-            QVERIFY(logs.remove(log));
-        startProgram();
-        QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
-        QVERIFY(m_env->runLogText().contains("[QM] Ignore the Version"));
-    }
-
-    // With nowhere to keep "later" the offer would come back for ever; it is asked once
-    // more and then left for the next start.
-    void offerThatCannotBePutOffIsAskedTwiceOnly()
-    {
-        QVERIFY(m_service.setVersionReply(updateReply(
-            1, "0123456789abcdef0123456789abcdef", QStringLiteral("/packages/unused.zip"))));
+        QFETCH(bool, settingsWritable);
+        QFETCH(int, offers);
+        QFETCH(QByteArray, logLine);
+        QVERIFY(m_service.setVersionReply(updateReply(kNewVersion, 1, 1)));
         // A folder where the settings file belongs cannot be written, even by root.
-        QVERIFY(QDir().mkpath(m_env->dataFolder() + QStringLiteral("/setting.ini")));
+        if (!settingsWritable)
+            QVERIFY(QDir().mkpath(m_env->dataFolder() + QStringLiteral("/setting.ini")));
         startProgram();
-        for (int offer = 0; offer < 2; ++offer) {
+        for (int offer = 0; offer < offers; ++offer) {
             const QString dialog = waitForWindow(QStringLiteral("发现更新"));
             QVERIFY(!dialog.isEmpty());
             QVERIFY(m_xdo.click(dialog, kOfferLater.x(), kOfferLater.y()));
@@ -229,7 +204,21 @@ private slots:
                 !m_xdo.visibleWindows(m_program->pid()).contains(dialog), 10000);
         }
         QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
-        QVERIFY(m_env->runLogText().contains("offer left undecided"));
+        if (settingsWritable) {
+            QSettings settings(
+                m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
+            QCOMPARE(settings.value(QStringLiteral("update/StartupTs")).toString(),
+                QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+            QCOMPARE(settings.value(QStringLiteral("update/LaterAttention")).toInt(), 1);
+            m_program->terminate();
+            // The next run's log is the one to read.
+            QDir logs(m_env->dataFolder() + QStringLiteral("/logs"));
+            for (const QString& log : logs.entryList(QDir::Files))
+                QVERIFY(logs.remove(log));
+            startProgram();
+            QVERIFY(m_env->waitForRunLog("strUrl", kStartTimeoutMs));
+        }
+        QVERIFY(m_env->runLogText().contains(logLine));
     }
 
 private:
@@ -237,6 +226,24 @@ private:
     {
         return m_program->launcherDir() + QLatin1Char('/') + kNewVersion
             + QStringLiteral("/zovwx1v1_Student");
+    }
+
+    // The forced offer of kNewVersion, empty when its package cannot be built. Only the full
+    // package is one; the others are 8 MiB of filler, one served slowly enough to be caught
+    // while it downloads.
+    QJsonObject forcedOffer(Package package)
+    {
+        QByteArray content(8 << 20, 'z');
+        const QString built = m_env->root() + QStringLiteral("/package.zip");
+        if (package == Full) {
+            if (!m_program->buildFullPackage(kNewVersion, built))
+                return {};
+            content = testfiles::readFile(built);
+        }
+        const QString name = QStringLiteral("zov_1.6.8.0.zip");
+        const QString md5 = QString::fromLatin1(m_service.servePackage(name, content));
+        return updateReply(kNewVersion, 2, 1, package == WrongChecksum ? kUnusedMd5 : md5,
+            { m_service.packageUrl(name, package == Slow).toString() });
     }
 
     QString waitForWindow(const QString& title, int timeoutMs = kStartTimeoutMs) const
