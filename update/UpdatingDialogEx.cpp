@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QKeyEvent>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -126,6 +127,17 @@ void UpdatingDialogEx::onClose()
         return;
     }
     leave();
+}
+
+// Escape would otherwise reject the dialog behind the close button's back: no question while
+// the download runs, and a download left going with nobody to finish it.
+void UpdatingDialogEx::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        onClose();
+        return;
+    }
+    CustomDialogBase::keyPressEvent(event);
 }
 
 void UpdatingDialogEx::onRetry()

@@ -39,6 +39,9 @@ public slots:
     void onCancel();
     void onRestart();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QWidget* createSuccessPage();
     QWidget* createFailurePage();

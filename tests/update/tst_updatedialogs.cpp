@@ -250,21 +250,26 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<int>("pageAfter");
         QTest::addColumn<int>("filledAfter");
+        QTest::addColumn<bool>("byEscape");
 
         const int progress = UpdatingDialogEx::ProgressPage;
         QTest::newRow("keep downloading, progress moved on")
-            << Meanwhile::Progress << "button4" << false << false << progress << 252;
+            << Meanwhile::Progress << "button4" << false << false << progress << 252 << false;
         QTest::newRow("keep downloading, download failed")
             << Meanwhile::Failure << "button4" << false << false
-            << int(UpdatingDialogEx::FailurePage) << -1;
+            << int(UpdatingDialogEx::FailurePage) << -1 << false;
         QTest::newRow("keep downloading, download finished")
             << Meanwhile::Success << "button4" << false << false
-            << int(UpdatingDialogEx::SuccessPage) << -1;
-        QTest::newRow("escape, download failed") << Meanwhile::Failure << "escape" << false << false
-                                                 << int(UpdatingDialogEx::FailurePage) << -1;
-        QTest::newRow("quit") << Meanwhile::Nothing << "button2" << true << true << progress << -1;
+            << int(UpdatingDialogEx::SuccessPage) << -1 << false;
+        QTest::newRow("escape, download failed")
+            << Meanwhile::Failure << "escape" << false << false
+            << int(UpdatingDialogEx::FailurePage) << -1 << false;
+        QTest::newRow("quit") << Meanwhile::Nothing << "button2" << true << true << progress << -1
+                              << false;
         QTest::newRow("quit after the download finished")
-            << Meanwhile::Success << "button2" << false << true << progress << -1;
+            << Meanwhile::Success << "button2" << false << true << progress << -1 << false;
+        QTest::newRow("escape asks as the close button does")
+            << Meanwhile::Nothing << "button2" << true << true << progress << -1 << true;
     }
 
     void quitConfirmation()
@@ -275,6 +280,7 @@ private slots:
         QFETCH(bool, closes);
         QFETCH(int, pageAfter);
         QFETCH(int, filledAfter);
+        QFETCH(bool, byEscape);
 
         UpdatingDialogEx dialog(versionLine, false);
         dialog.show();
@@ -305,7 +311,10 @@ private slots:
                 QTest::mouseClick(button(box, answer.toLatin1().constData()), Qt::LeftButton);
             }
         });
-        QTest::mouseClick(button(&dialog, "closeBtn"), Qt::LeftButton);
+        if (byEscape)
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            QTest::mouseClick(button(&dialog, "closeBtn"), Qt::LeftButton);
 
         QVERIFY(boxWasOpen);
         QCOMPARE(pageWhileOpen, int(UpdatingDialogEx::ProgressPage));

@@ -28,6 +28,7 @@ const QPoint kOfferUpdateAlone(250, 335);
 const QPoint kOfferLater(295, 335);
 const QPoint kUpdatingRestart(240, 308);
 const QPoint kUpdatingCancel(320, 338);
+const QPoint kQuitConfirm(129, 154);
 
 enum Package
 {
@@ -145,8 +146,15 @@ private slots:
         QVERIFY(!updating.isEmpty());
         if (package == Slow)
             QTRY_VERIFY_WITH_TIMEOUT(downloadsInto(m_env->temp()) == 1, 10000);
-        QVERIFY(answer.isNull() ? m_xdo.pressKey(updating, QStringLiteral("Escape"))
-                                : m_xdo.click(updating, answer.x(), answer.y()));
+        if (answer.isNull()) {
+            // Escape asks first, as the close button does.
+            QVERIFY(m_xdo.pressKey(updating, QStringLiteral("Escape")));
+            const QString question = waitForWindow(QStringLiteral("退出更新"));
+            QVERIFY(!question.isEmpty());
+            QVERIFY(m_xdo.click(question, kQuitConfirm.x(), kQuitConfirm.y()));
+        } else {
+            QVERIFY(m_xdo.click(updating, answer.x(), answer.y()));
+        }
         QVERIFY(m_program->waitForExit(kStartTimeoutMs));
         QCOMPARE(m_program->exitCode(), 3);
         QCOMPARE(downloadsInto(m_env->temp()), 0);
