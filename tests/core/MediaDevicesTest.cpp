@@ -220,71 +220,59 @@ private slots:
         QCOMPARE(defaults, 1);
     }
 
+    // The sound plays in a loop at its speaker's own volume, held to 100; a sound that cannot
+    // be read plays nothing.
     void speakerPlaysTheSoundInALoopAtItsVolume_data()
     {
+        QTest::addColumn<QString>("speaker");
         QTest::addColumn<int>("volume");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<bool>("readable");
 
-        QTest::newRow("test volume") << 35;
-        QTest::newRow("silent") << 0;
+        QTest::newRow("test volume") << "zov_speaker_35" << 35 << 35 << true;
+        QTest::newRow("silent") << "zov_speaker_0" << 0 << 0 << true;
+        QTest::newRow("above the top") << "zov_speaker_100" << 150 << 100 << true;
+        QTest::newRow("sound cannot be read") << "zov_speaker_35" << 35 << 35 << false;
     }
 
     void speakerPlaysTheSoundInALoopAtItsVolume()
     {
         requireAlsa();
+        QFETCH(QString, speaker);
         QFETCH(int, volume);
+        QFETCH(int, kept);
+        QFETCH(bool, readable);
         const int peak = 20000;
         const QByteArray sound = testSound(peak);
-        const QString file = m_files.filePath(QStringLiteral("sound.pcm"));
+        const QString file = m_files.filePath(QStringLiteral("sound-%1.pcm").arg(readable));
         QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(sound);
+        QVERIFY(!readable || (out.open(QIODevice::WriteOnly) && out.write(sound) == sound.size()));
         out.close();
-        const QString speaker = QStringLiteral("zov_speaker_%1").arg(volume);
 
         AudioPlayer player(nullptr);
         player.initCoreAudioHandle();
         QVERIFY(player.setVolumeSize(speaker, volume));
+        QCOMPARE(player.getVolumeSize(speaker), kept);
+        QCOMPARE(player.getVolumeSize(QStringLiteral("default")), 100);
+        if (!readable) {
+            QTest::ignoreMessage(QtWarningMsg,
+                qPrintable(QStringLiteral("[AudioPlayer][start] cannot read \"%1\"").arg(file)));
+            QVERIFY(!player.start(speaker, file));
+            return;
+        }
         QVERIFY(player.start(speaker, file));
         QTRY_VERIFY(m_alsa.played(speaker).size() >= 3 * sound.size());
         player.stop();
 
         const QByteArray played = m_alsa.played(speaker);
         const int loopSamples = sound.size() / 2;
-        QVERIFY(qAbs(peakOf(played, 0, loopSamples) - peak * volume / 100) <= 1);
+        QVERIFY(qAbs(peakOf(played, 0, loopSamples) - peak * kept / 100) <= 1);
         // The second and third passes repeat the first sample for sample.
         QCOMPARE(played.mid(sound.size(), sound.size()), played.left(sound.size()));
         QCOMPARE(played.mid(2 * sound.size(), sound.size()), played.left(sound.size()));
         const int length = played.size();
         QTest::qWait(100);
         QCOMPARE(m_alsa.played(speaker).size(), length);
-    }
-
-    void volumesAreKeptPerSpeaker()
-    {
-        requireAlsa();
-        AudioPlayer player(nullptr);
-        player.initCoreAudioHandle();
-
-        player.setVolumeSize(QStringLiteral("zov_speaker_0"), 35);
-        player.setVolumeSize(QStringLiteral("zov_speaker_35"), 80);
-        player.setVolumeSize(QStringLiteral("zov_speaker_100"), 150);
-
-        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_0")), 35);
-        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_35")), 80);
-        QCOMPARE(player.getVolumeSize(QStringLiteral("zov_speaker_100")), 100);
-        QCOMPARE(player.getVolumeSize(QStringLiteral("default")), 100);
-    }
-
-    void soundThatCannotBeReadPlaysNothing()
-    {
-        requireAlsa();
-        AudioPlayer player(nullptr);
-        player.initCoreAudioHandle();
-        const QString missing = m_files.filePath(QStringLiteral("missing.pcm"));
-
-        QTest::ignoreMessage(QtWarningMsg,
-            qPrintable(QStringLiteral("[AudioPlayer][start] cannot read \"%1\"").arg(missing)));
-        QVERIFY(!player.start(QStringLiteral("zov_speaker_35"), missing));
     }
 
 private:

@@ -23,6 +23,7 @@ const QRect kWhiteboard(0, 50, 960, 640);
 // The progress bar of that window's control bar, and the length of the service's lesson.
 const QRect kProgressBar(16, 719, 1248, 1);
 constexpr int kLessonSeconds = 180;
+const QColor kCourseware(0xFF, 0xEE, 0xBB);
 
 int pixelsLike(const QImage& screen, const QColor& wanted)
 {
@@ -71,8 +72,7 @@ private slots:
         QVERIFY(m_env.waitForRunLog(
             "ReplayPageManager::onVideoStartPlay 01:00 / 03:00", kStartTimeoutMs));
         QVERIFY(m_env.runLogText().contains("start: 60 arg: 60"));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            pixelsLike(screenshot(), QColor(0xFF, 0xEE, 0xBB)) > 100000, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(pixelsLike(screenshot(), kCourseware) > 100000, 10000);
 
         const QStringList before = m_xdo.visibleWindows(m_program.pid());
         QVERIFY(m_xdo.click(window, kBackButton.x(), kBackButton.y()));
@@ -105,6 +105,9 @@ private slots:
         QVERIFY(!window.isEmpty());
         const Drawing page2 = drawingOnceSettled([](const Drawing& d) { return d.student > 300; });
         QVERIFY2(page2.teacher > 300, qPrintable(QString::number(page2.teacher)));
+        // The video's frames show under the drawing.
+        const int courseware = pixelsLike(screenshot().copy(kWhiteboard), kCourseware);
+        QVERIFY2(courseware > 100000, qPrintable(QString::number(courseware)));
         QVERIFY(m_xdo.pressKey(window, QStringLiteral("Right")));
         const Drawing page3 = drawingOnceSettled(
             [](const Drawing& d) { return d.student == 0 && d.teacher > 300; });

@@ -9,7 +9,6 @@
 #include "replay/VideoPrograssBar.h"
 
 #include "LocalService.h"
-#include "LogRecorder.h"
 #include "TestEnvironment.h"
 
 #include <QElapsedTimer>
@@ -23,16 +22,6 @@ namespace {
 
 constexpr int kStartTimeoutMs = 20000;
 constexpr int kVideoSeconds = 180;
-const QColor kCoursewareColour(0xFF, 0xEE, 0xBB);
-
-bool isCoursewareColour(QRgb pixel)
-{
-    const QColor colour(pixel);
-    return qAbs(colour.red() - kCoursewareColour.red()) < 16
-        && qAbs(colour.green() - kCoursewareColour.green()) < 16
-        && qAbs(colour.blue() - kCoursewareColour.blue()) < 16;
-}
-
 // The last position the window's player reported, waiting for a report to arrive.
 float nextPosition(QSignalSpy& progress)
 {
@@ -139,19 +128,9 @@ private slots:
         QCOMPARE(ctrl.timeText(), QStringLiteral("59:59 / 01:10:07"));
     }
 
-    void stallsWaitLongerEachTimeThenStartOver()
-    {
-        Context::instance()->data().replayVideoPaths = QStringList { m_service.videoHostUrl("a") };
-        ReplayPlayPage page(nullptr, ReplayPlayPage::VideoMode);
-        for (const int expected : { 5000, 10000, 15000, 20000, 5000 }) {
-            page.onPlayerNotFluent();
-            auto* timer = page.findChild<QTimer*>(QStringLiteral("notFluentTimer"));
-            QVERIFY(timer && timer->isActive());
-            QCOMPARE(timer->interval(), expected);
-        }
-    }
-
-    void restartsGoRoundTheVideoPaths()
+    // Each stall waits five seconds longer than the one before, up to twenty, then starts
+    // over; each wait ends in a restart on the next of the video paths, round the list.
+    void stallsWaitLongerAndRestartRoundThePaths()
     {
         QStringList paths;
         for (const char* name : { "one.mp4", "two.mp4", "three.mp4" })
@@ -159,11 +138,16 @@ private slots:
         Context::instance()->data().replayVideoPaths = paths;
         ReplayPlayPage page(nullptr, ReplayPlayPage::WhiteboardMode);
         page.initPlayer();
-        const int first = paths.indexOf(page.currentVideoPath());
-        QVERIFY(first >= 0);
-        for (int restart = 1; restart <= 3; ++restart) {
+        int next = paths.indexOf(page.currentVideoPath());
+        QVERIFY(next >= 0);
+        for (const int expected : { 5000, 10000, 15000, 20000, 5000 }) {
+            page.onPlayerNotFluent();
+            auto* timer = page.findChild<QTimer*>(QStringLiteral("notFluentTimer"));
+            QVERIFY(timer && timer->isActive());
+            QCOMPARE(timer->interval(), expected);
             page.onPlayerCheckTimeOut();
-            QCOMPARE(page.currentVideoPath(), paths.at((first + restart) % 3));
+            next = (next + 1) % paths.size();
+            QCOMPARE(page.currentVideoPath(), paths.at(next));
         }
     }
 
@@ -177,10 +161,8 @@ private slots:
         context.userId = 42;
         const PlayProgressStore store(context.replayPlanId, QStringLiteral("42"));
         store.store(1000);
-        LogRecorder log;
         ReplayPlayPage page(nullptr, ReplayPlayPage::WhiteboardMode);
         page.initPlayer();
-        QVERIFY(log.messages().filter(QStringLiteral("start: 1000 arg: 1000")).size() == 1);
         page.onProgressBarChange(4190, 4200);
         QCOMPARE(store.storedSeconds(), 1000);
 
@@ -189,46 +171,6 @@ private slots:
         QCOMPARE(store.storedSeconds(), 100);
         page.onProgressBarChange(200, 4200);
         QCOMPARE(store.storedSeconds(), 100);
-    }
-
-    void framesComeAsRgbImages()
-    {
-        QWidget parent;
-        PullStream player(&parent, PullStream::Output::Frames);
-        QImage frame;
-        connect(&player, &PullStream::imageAvailable, this,
-            [&frame](uchar* data, int width, int height) {
-                frame = QImage(data, width, height, QImage::Format_RGB888).copy();
-            });
-        player.playFile(m_service.videoHostUrl("a") + QStringLiteral("lesson.mp4"), 40);
-        QTRY_VERIFY_WITH_TIMEOUT(!frame.isNull(), kStartTimeoutMs);
-        QCOMPARE(frame.size(), QSize(1280, 720));
-        QVERIFY(isCoursewareColour(frame.pixel(100, 50)));
-        QVERIFY(!isCoursewareColour(frame.pixel(1100, 360)));
-    }
-
-    void unplayableAddressesAreNotFluent_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::newRow("refused") << QStringLiteral("http://127.0.0.1:1/lesson.mp4");
-        QTest::newRow("not a video") << m_service.webBaseUrl().toString() + "/pages/login.html";
-        QTest::newRow("generated source") << QStringLiteral("av://lavfi:testsrc");
-        QTest::newRow("relative file") << QStringLiteral("lesson.mp4");
-        QTest::newRow("empty") << QString();
-    }
-
-    void unplayableAddressesAreNotFluent()
-    {
-        QFETCH(QString, address);
-        QWidget parent;
-        PullStream player(&parent, PullStream::Output::Frames);
-        QSignalSpy notFluent(&player, &PullStream::playerNotFluent);
-        QSignalSpy frames(&player, &PullStream::imageAvailable);
-        player.playFile(address, 0);
-        QVERIFY(notFluent.wait(kStartTimeoutMs));
-        QCOMPARE(frames.size(), 0);
-        QTest::qWait(200);
-        QCOMPARE(notFluent.size(), 1);
     }
 
     void keysControlThePlayer()
@@ -260,7 +202,7 @@ private slots:
         QVERIFY(!page.isMaximized());
     }
 
-    // One playing window: start, ticks, the picture, seeking, speed, pause and the end.
+    // One playing window: ticks, seeking, speed, pause and the end.
     void playsSeeksAndEnds()
     {
         Context::instance()->data().replayVideoPaths
@@ -270,16 +212,13 @@ private slots:
         page.initPlayer();
         PullStream* player = page.streamPlayer();
         QSignalSpy started(player, &PullStream::videoStartPlay);
-        QSignalSpy duration(player, &PullStream::durationChange);
         QSignalSpy progress(player, &PullStream::progressBarChange);
         QVERIFY(started.wait(kStartTimeoutMs));
         QTRY_VERIFY(!page.findChild<VideoLoading*>()->isVisible());
-        QCOMPARE(duration.last().at(0).toInt(), kVideoSeconds);
 
         progress.clear();
         QTest::qWait(2000);
         QVERIFY2(progress.size() >= 8, qPrintable(QString::number(progress.size())));
-        QTRY_VERIFY_WITH_TIMEOUT(countCoursewarePixels(page.grab().toImage()) > 100000, 5000);
 
         page.onValueChanged(100);
         QElapsedTimer seekClock;
@@ -360,15 +299,6 @@ private slots:
     }
 
 private:
-    static int countCoursewarePixels(const QImage& image)
-    {
-        int count = 0;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2)
-                count += isCoursewareColour(image.pixel(x, y)) ? 4 : 0;
-        return count;
-    }
-
     TestEnvironment m_env;
     LocalService m_service;
 };

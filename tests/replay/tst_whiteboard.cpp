@@ -1,13 +1,91 @@
+#include "replay/GraphicsDataPackage.h"
 #include "replay/MainHelper.h"
 #include "replay/MainQuickWidget.h"
 #include "replay/PenItem.h"
+#include "replay/ReadRelayData.h"
 #include "replay/ReplayDataManager.h"
 #include "replay/ReplayQmlTypes.h"
 #include "replay/WhiteboardLayout.h"
 
+#include <QDataStream>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QtTest>
 
 namespace {
+
+// The recorded files' layout, written out field by field as the classroom writes it.
+QByteArray record(qint64 time, qint32 msgType, const QByteArray& message, qint32 dataLen = -1)
+{
+    QByteArray body;
+    QDataStream fields(&body, QIODevice::WriteOnly);
+    fields << time << msgType << qint32(0) << (dataLen < 0 ? qint32(message.size()) : dataLen);
+    fields.writeRawData(message.constData(), message.size());
+    QByteArray bytes;
+    QDataStream header(&bytes, QIODevice::WriteOnly);
+    header << qint32(0) << qint32(body.size());
+    return bytes + body;
+}
+
+QByteArray packet(qint16 version, qint16 action, const QByteArray& sender, qint32 msgId,
+    const QByteArray& content, qint32 lengthOffset = 0)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint32(0) << qint32(0) << version;
+    if (version == 1) {
+        out << qint64(0) << action << sender << QByteArray("cw") << QByteArray("p1") << msgId
+            << qint32(40 + msgId) << content;
+    }
+    QDataStream length(&bytes, QIODevice::ReadWrite);
+    length << qint32(bytes.size() + lengthOffset);
+    return bytes;
+}
+
+QByteArray shapeBytes(qint16 type, const QList<QPoint>& points, const QByteArray& textTail = {})
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << type << qint32(1920) << qint32(1080) << qint16(3) << qint16(0) << qint32(0xFF0000)
+        << qint16(1) << quint32(points.size());
+    for (const QPoint& point : points)
+        out << qint32(point.x()) << qint32(point.y());
+    return bytes + textTail;
+}
+
+IrcData pageChange(const QString& pageId, qint64 timeStamp)
+{
+    IrcData page;
+    page.type = QStringLiteral("105");
+    page.coursewareId = QStringLiteral("cw");
+    page.pageId = pageId;
+    page.width = 1000;
+    page.height = 1500;
+    page.timeStamp = timeStamp;
+    page.yOffset = timeStamp / 1000;
+    return page;
+}
+
+struct ReadResult
+{
+    QList<IrcData> pages;
+    ReplayData data;
+    int emitted = 0;
+};
+
+ReadResult readAll(const QByteArray& bytes)
+{
+    ReadResult result;
+    ReadRelayData reader(nullptr);
+    QObject::connect(
+        &reader, &ReadRelayData::readDatas, [&result](QList<IrcData>& pages, ReplayData& data) {
+            result.pages = pages;
+            result.data = data;
+            ++result.emitted;
+        });
+    reader.readBytes(bytes, 3);
+    return result;
+}
 
 GraphicsData shape(
     qint16 action, qint16 type, int id, const QList<QPoint>& points, QSize area = QSize(960, 720))
@@ -29,10 +107,20 @@ WhiteboardRecord recordAt(qint64 time, const QByteArray& sender, const GraphicsD
     return { data, time, sender };
 }
 
+// A piece of a freehand stroke as a 1920 x 1080 classroom whiteboard sends it.
+GraphicsData piece(qint32 id, qint16 phase, const QList<QPoint>& points,
+    qint16 type = GraphicsData::Pen, QSize area = QSize(1920, 1080))
+{
+    GraphicsData data = shape(GraphicsData::Add, type, id, points, area);
+    data.strokePhase = phase;
+    return data;
+}
+
 } // namespace
 
-// The whiteboard scene on a real QML engine: shapes, freehand layers and the timeline
-// that feeds them.
+// The whiteboard: its data files and packets, from bytes written the recording's way, the
+// timeline that reads them, and the scene on a real QML engine with its shapes and freehand
+// layers, which are read back pixel by pixel.
 class WhiteboardTest : public QObject
 {
     Q_OBJECT
@@ -52,6 +140,137 @@ private slots:
         QVERIFY(m_scene->shapes());
     }
 
+    void readsPageChangesAndWhiteboardRecords()
+    {
+        QByteArray textTail;
+        QDataStream tail(&textTail, QIODevice::WriteOnly);
+        tail << QByteArray("你好") << qint16(24) << qint16(5);
+        // Page messages end at their first zero byte.
+        const QByteArray pageChange
+            = QByteArray(R"({"type":"105","coursewareId":"cw","pageId":"p1",)"
+                         R"("width":960,"height":"1440","timeStamp":"1000","yOffset":30})")
+            + QByteArray("\0garbage", 8);
+        const QByteArray file = record(1000, 10, pageChange)
+            + record(1100, 11, packet(1, 4, "t1", 7, shapeBytes(3, { { 0, 0 }, { 1920, 1080 } })))
+            + record(
+                1200, 11, packet(1, 3, "s2", 5, shapeBytes(11, { { 5, 6 }, { 50, 60 } }, textTail)))
+            + record(1250, 10, R"({"type":105,"pageId":"p2"})") + record(1300, 99, "ignored")
+            + record(1400, 11, packet(1, 4, "t1", 9, shapeBytes(3, {}), 1))
+            + record(1500, 11, packet(2, 4, "t1", 0, {}))
+            // A record of a negative length ends the file.
+            + QByteArray("\0\0\0\0\xff\xff\xff\xf0xxxxxxxx", 16);
+        const ReadResult result = readAll(file);
+        QCOMPARE(result.emitted, 1);
+        QCOMPARE(result.pages.size(), 1);
+        const IrcData& page = result.pages.first();
+        QCOMPARE(page.pageId, QStringLiteral("p1"));
+        QCOMPARE(page.height, 1440);
+        QCOMPARE(page.timeStamp, qint64(1000));
+        QCOMPARE(page.yOffset, 30);
+        QCOMPARE(result.data.index, 3);
+        QCOMPARE(result.data.lastTimeStamp, qint64(1500));
+        QCOMPARE(result.data.teacherId, QByteArray("t1"));
+        QCOMPARE(result.data.pages.keys().size(), 2);
+
+        const QList<WhiteboardRecord> records = result.data.pages.value("cw_p1").records();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records.at(0).timeStamp, qint64(1100));
+        QCOMPARE(records.at(0).data.points, QList<QPoint>({ { 0, 0 }, { 1920, 1080 } }));
+        QCOMPARE(records.at(0).data.graphicId, 47);
+        QVERIFY(records.at(0).data.text.isEmpty());
+        QCOMPARE(records.at(1).senderId, QByteArray("s2"));
+        QCOMPARE(records.at(1).data.text, QByteArray("你好"));
+        QCOMPARE(records.at(1).data.fontSize, qint16(24));
+        QCOMPARE(records.at(1).data.contentY, qint16(5));
+        QCOMPARE(result.data.pages.value("_").records().first().data.actionType, qint16(0));
+        QCOMPARE(GraphicsDataPackage::instance()->highestMsgId("cw_p1", false), 7);
+    }
+
+    // A file written by another program than these tests, the fuzzing seed, cut anywhere:
+    // it reads as the records wholly before the cut and nothing else, reported once.
+    void readsAFileOfTheRecordingCutAnywhere()
+    {
+        QFile file(QStringLiteral(ZOV_SOURCE_DIR "/fuzz/corpus/replaydata/lesson.dat"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const QList<WhiteboardRecord> records = readAll(bytes).data.pages.value("cw_p1").records();
+        QCOMPARE(records.size(), 3);
+        int recordsBefore = 0;
+        for (int cut = 0; cut < bytes.size(); ++cut) {
+            const ReadResult part = readAll(bytes.left(cut));
+            const QList<WhiteboardRecord> read = part.data.pages.value("cw_p1").records();
+            QVERIFY(part.emitted == 1 && part.pages.size() <= 1 && read.size() >= recordsBefore);
+            QVERIFY2(read.size() < records.size(), qPrintable(QString::number(cut)));
+            for (int i = 0; i < read.size(); ++i) {
+                QCOMPARE(read.at(i).timeStamp, records.at(i).timeStamp);
+                QCOMPARE(read.at(i).data.points, records.at(i).data.points);
+            }
+            recordsBefore = read.size();
+        }
+    }
+
+    // Two recorded stretches of a minute each, at lesson times 1 000 000 and 2 000 000; the
+    // second file arrives first and holds an older page change than the first file's last.
+    void timelineFindsLessonTimeAndPage_data()
+    {
+        QTest::addColumn<qint64>("positionMs");
+        QTest::addColumn<qint64>("lessonTime");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("yOffset");
+        QTest::newRow("before any page change") << qint64(0) << qint64(1000000) << QString() << 0;
+        QTest::newRow("a change at that very time is not yet shown")
+            << qint64(10000) << qint64(1010000) << QString() << 0;
+        QTest::newRow("just after it") << qint64(10001) << qint64(1010001) << "cw_p1" << 1010;
+        QTest::newRow("second stretch") << qint64(90000) << qint64(2030000) << "cw_p2" << 2020;
+        QTest::newRow("the first file's later change stops the walk")
+            << qint64(119999) << qint64(2059999) << "cw_p2" << 2020;
+        QTest::newRow("past the video: the last change read")
+            << qint64(500000) << qint64(2060000) << "cw_p9" << 2040;
+    }
+
+    void timelineFindsLessonTimeAndPage()
+    {
+        QFETCH(qint64, positionMs);
+        QFETCH(QString, page);
+        QFETCH(int, yOffset);
+        ReplayDataManager manager(nullptr);
+        QCOMPARE(manager.getStatusData(positionMs).time, qint64(0));
+        fillTwoStretches(manager);
+        const StatusData state = manager.getStatusData(positionMs);
+        QTEST(state.time, "lessonTime");
+        QCOMPARE(state.pageName, page);
+        QCOMPARE(state.width, page.isEmpty() ? 960 : 1000);
+        QCOMPARE(state.yOffset, yOffset);
+    }
+
+    // Marks for the progress bar: in video order, a scroll of the shown page is none.
+    void pageTurnsAreVideoPositions()
+    {
+        ReplayDataManager manager(nullptr);
+        fillTwoStretches(manager);
+        QList<IrcData> scroll { pageChange("p9", 2050000) };
+        manager.addIrcDatas(scroll, 2);
+        QVector<qint64> positions;
+        QStringList pages;
+        for (const ReplayDataManager::PageTurn& turn : manager.pageTurns()) {
+            positions.append(turn.positionMs);
+            pages.append(turn.pageId);
+        }
+        QCOMPARE(positions, QVector<qint64>({ 10000, 80000, 100000, 119999 }));
+        QCOMPARE(pages, QStringList({ "p1", "p2", "p9", "p3" }));
+    }
+
+    // Shapes travel through the recording and the viewer's run; a removal's list does not.
+    void encodedRemovalDecodesToTheSameItems()
+    {
+        GraphicsDataPackage* package = GraphicsDataPackage::instance();
+        GraphicsData removal;
+        removal.actionType = GraphicsData::Delete;
+        removal.ids = { 3, 4, 5 };
+        QCOMPARE(
+            package->decodePacketContent(package->encodePacketContent(removal)).ids, removal.ids);
+    }
+
     void layerSize_data()
     {
         QTest::addColumn<QSize>("content");
@@ -69,6 +288,55 @@ private slots:
         QFETCH(QSize, layer);
         QCOMPARE(whiteboardLayerSize(content, widget), layer);
         QCOMPARE(whiteboardViewRatio(), float(layer.width()) / float(content.width()));
+    }
+
+    // Strokes drawn on a layer half the sender's size.
+    void penLayerDrawsStrokes_data()
+    {
+        QTest::addColumn<QList<GraphicsData>>("pieces");
+        QTest::addColumn<int>("strokes");
+        QTest::addColumn<QPoint>("inked");
+        QTest::addColumn<QPoint>("blank");
+
+        const QList<QPoint> diagonal { { 0, 0 }, { 1920, 1080 } };
+        const GraphicsData undo = shape(GraphicsData::Undo, GraphicsData::Pen, 0, {});
+        const GraphicsData redo = shape(GraphicsData::Redo, GraphicsData::Pen, 0, {});
+        const QPoint none(-1, -1);
+        QTest::newRow("pieces of one id make one stroke")
+            << QList<GraphicsData> { piece(7, 0, { { 0, 0 }, { 100, 100 } }),
+                   piece(7, 1, { { 200, 100 } }), piece(7, 1, { { 300, 100 }, { 400, 100 } }),
+                   piece(7, 2, { { 500, 100 } }), piece(8, 1, { { 0, 500 }, { 900, 500 } }) }
+            << 2 << QPoint(175, 50) << QPoint(480, 400);
+        // Unscaled, this diagonal would cross x = 480 far below the layer.
+        QTest::newRow("scaled to the layer")
+            << QList<GraphicsData> { piece(1, 2, { { 0, 1080 }, { 1920, 0 } }) } << 1
+            << QPoint(480, 270) << QPoint(480, 100);
+        QTest::newRow("no sender area") << QList<GraphicsData> {
+            piece(1, 2, { { 0, 1080 }, { 1920, 0 } }, GraphicsData::Pen, QSize(0, 1080))
+        } << 0 << none << QPoint(480, 270);
+        QTest::newRow("undo with nothing drawn")
+            << QList<GraphicsData> { undo } << 0 << none << QPoint(480, 270);
+        QTest::newRow("undo") << QList<GraphicsData> { piece(1, 2, diagonal), undo } << 0 << none
+                              << QPoint(480, 270);
+        QTest::newRow("undo then redo") << QList<GraphicsData> { piece(1, 2, diagonal), undo, redo }
+                                        << 1 << QPoint(480, 270) << QPoint(480, 100);
+        QTest::newRow("eraser") << QList<GraphicsData> { piece(1, 2, { { 0, 540 }, { 1920, 540 } }),
+            piece(2, 2, { { 960, 0 }, { 960, 1080 } }, GraphicsData::Eraser) }
+                                << 2 << QPoint(100, 270) << QPoint(480, 270);
+    }
+
+    void penLayerDrawsStrokes()
+    {
+        QFETCH(QList<GraphicsData>, pieces);
+        QFETCH(QPoint, inked);
+        QFETCH(QPoint, blank);
+        PenItem layer;
+        layer.resize(960, 540);
+        for (const GraphicsData& data : pieces)
+            layer.onExternalGraphicData(0, data);
+        QTEST(layer.strokeCount(), "strokes");
+        QVERIFY(inked.x() < 0 || layer.canvas().pixelColor(inked).alpha() > 0);
+        QCOMPARE(layer.canvas().pixelColor(blank).alpha(), 0);
     }
 
     void shapesFollowTheirActions()
@@ -147,6 +415,20 @@ private slots:
     }
 
 private:
+    static void fillTwoStretches(ReplayDataManager& manager)
+    {
+        manager.setSegments(ReplayDataManager::segmentsFromVideoTime(
+            QJsonDocument::fromJson(R"([{"startTime":1000000,"endTime":1060000},)"
+                                    R"({"startTime":"2000000","endTime":2060000}])")
+                .array()));
+        QList<IrcData> second { pageChange("p3", 2059999), pageChange("p9", 2040000) };
+        QList<IrcData> first { pageChange("p1", 1010000), pageChange("p2", 2020000) };
+        ReplayData file;
+        manager.addIrcDatas(second, 1);
+        manager.addReplayData(file);
+        manager.addIrcDatas(first, 0);
+    }
+
     QScopedPointer<MainQuickWidget> m_scene;
 };
 

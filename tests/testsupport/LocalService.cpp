@@ -10,7 +10,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslCertificate>
-#include <QTimer>
 #include <QUrlQuery>
 
 namespace {
@@ -25,6 +24,13 @@ constexpr int stopTimeoutMs = 10000;
 int portOf(const QString& url)
 {
     return QUrl(url).port();
+}
+
+QUrlQuery pathQuery(const QString& path)
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("path"), path);
+    return query;
 }
 
 } // namespace
@@ -157,11 +163,9 @@ QSslConfiguration LocalService::sslConfiguration() const
 
 bool LocalService::injectFaults(int count, const QString& mode, int delayMs)
 {
-    const QJsonObject request { { QStringLiteral("count"), count },
-        { QStringLiteral("mode"), mode }, { QStringLiteral("delayMs"), delayMs } };
-    return !control(QStringLiteral("/control/faults"), {},
-        QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/faults"),
+        { { QStringLiteral("count"), count }, { QStringLiteral("mode"), mode },
+            { QStringLiteral("delayMs"), delayMs } });
 }
 
 int LocalService::requestCount(const QString& path)
@@ -169,23 +173,14 @@ int LocalService::requestCount(const QString& path)
     return stats(path).value(QStringLiteral("count")).toInt(-1);
 }
 
-int LocalService::connectionCount(const QString& path)
-{
-    return stats(path).value(QStringLiteral("connections")).toInt(-1);
-}
-
 QJsonObject LocalService::stats(const QString& path) const
 {
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("path"), path);
-    return control(QStringLiteral("/control/stats"), query, {});
+    return control(QStringLiteral("/control/stats"), pathQuery(path), {});
 }
 
 QJsonObject LocalService::lastRequest(const QString& path)
 {
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("path"), path);
-    return control(QStringLiteral("/control/lastRequest"), query, {});
+    return control(QStringLiteral("/control/lastRequest"), pathQuery(path), {});
 }
 
 QJsonArray LocalService::uploads()
@@ -200,16 +195,12 @@ bool LocalService::setDeviceScore(const QJsonValue& verdict, bool fail)
     QJsonObject request { { QStringLiteral("fail"), fail } };
     if (!verdict.isUndefined())
         request.insert(QStringLiteral("verdict"), verdict);
-    return !control(QStringLiteral("/control/deviceScore"), {},
-        QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/deviceScore"), request);
 }
 
 bool LocalService::setVersionReply(const QJsonObject& answer)
 {
-    return !control(QStringLiteral("/control/version"), {},
-        QJsonDocument(answer).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/version"), answer);
 }
 
 QString LocalService::packagesFolder() const
@@ -245,37 +236,32 @@ QString LocalService::videoHostUrl(const QString& host) const
 
 bool LocalService::setVideoFaults(int stallAfterBytes, int slowBytesPerSecond)
 {
-    const QJsonObject request { { QStringLiteral("stallAfterBytes"), stallAfterBytes },
-        { QStringLiteral("slowBytesPerSecond"), slowBytesPerSecond } };
-    return !control(
-        QStringLiteral("/control/video"), {}, QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/video"),
+        { { QStringLiteral("stallAfterBytes"), stallAfterBytes },
+            { QStringLiteral("slowBytesPerSecond"), slowBytesPerSecond } });
 }
 
 bool LocalService::setReplayInfoError(const QString& error)
 {
-    const QJsonObject request { { QStringLiteral("error"),
-        error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } };
-    return !control(QStringLiteral("/control/replayInfo"), {},
-        QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/replayInfo"),
+        { { QStringLiteral("error"),
+            error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } });
 }
 
 bool LocalService::setLoginPage(const QString& path)
 {
-    const QJsonObject request { { QStringLiteral("loginPath"), path } };
-    return !control(QStringLiteral("/control/config"), {},
-        QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/config"), { { QStringLiteral("loginPath"), path } });
 }
 
 bool LocalService::setReplayDataFaults(bool wrongMd5, bool failingUrl)
 {
-    const QJsonObject request { { QStringLiteral("wrongMd5"), wrongMd5 },
-        { QStringLiteral("failingUrl"), failingUrl } };
-    return !control(QStringLiteral("/control/replayData"), {},
-        QJsonDocument(request).toJson(QJsonDocument::Compact))
-                .isEmpty();
+    return post(QStringLiteral("/control/replayData"),
+        { { QStringLiteral("wrongMd5"), wrongMd5 }, { QStringLiteral("failingUrl"), failingUrl } });
+}
+
+bool LocalService::post(const QString& path, const QJsonObject& request) const
+{
+    return !control(path, {}, QJsonDocument(request).toJson(QJsonDocument::Compact)).isEmpty();
 }
 
 QJsonObject LocalService::control(

@@ -49,8 +49,6 @@ public:
     bool injectFaults(int count, const QString& mode, int delayMs = 0);
     // How many requests the service has answered on a path since it started.
     int requestCount(const QString& path);
-    // Over how many connections those requests came.
-    int connectionCount(const QString& path);
     // The last request on a path, HTTPS or plain: {"method","path","headers","body"},
     // header names as the client sent them (a header with an empty value does not show);
     // empty when none arrived.
@@ -100,6 +98,8 @@ private:
     bool readAnnouncement(int timeoutMs);
     void takeAnnouncedValue(const QString& line);
     QJsonObject stats(const QString& path) const;
+    // Posts request to a control endpoint; false when the call failed.
+    bool post(const QString& path, const QJsonObject& request) const;
     // Calls a control endpoint (a GET when postBody is empty); the reply's JSON object,
     // empty when the call failed.
     QJsonObject control(

@@ -7,33 +7,37 @@
 
 #include <functional>
 
+// Polls with timer until a visible modal dialog of type Dialog is active, then stops the
+// timer and hands the dialog over.
+template<typename Dialog> void answerModal(QTimer* timer, std::function<void(Dialog*)> answer)
+{
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        answer(dialog);
+    });
+    timer->start();
+}
+
 // Answers the next modal dialog of type Dialog that the code under test opens and
 // runs: the test says how, the watcher waits for it to appear.
 template<typename Dialog> class ModalWatcher
 {
 public:
     explicit ModalWatcher(std::function<void(Dialog*)> answer)
-        : m_answer(std::move(answer))
     {
         m_timer.setInterval(50);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
+        answerModal<Dialog>(&m_timer, [this, answer](Dialog* dialog) {
+            m_answered = true;
+            answer(dialog);
+        });
     }
 
     bool answered() const { return m_answered; }
 
 private:
-    void poll()
-    {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        m_timer.stop();
-        m_answered = true;
-        m_answer(dialog);
-    }
-
-    std::function<void(Dialog*)> m_answer;
     QTimer m_timer;
     bool m_answered = false;
 };
@@ -44,13 +48,8 @@ template<typename Dialog> void whenModalShown(std::function<void(Dialog*)> answe
 {
     auto* poll = new QTimer;
     poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->stop();
+    answerModal<Dialog>(poll, [poll, answer](Dialog* dialog) {
         poll->deleteLater();
         answer(dialog);
     });
-    poll->start();
 }

@@ -5,28 +5,19 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace {
 
 const QString kVersion = QStringLiteral("1.6.7.0");
 
+// cp keeps the programs' modes and the folders' layout in one go.
 bool copyTree(const QString& from, const QString& to)
 {
-    QDir source(from);
-    if (!QDir().mkpath(to))
-        return false;
-    const QFileInfoList entries
-        = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QFileInfo& entry : entries) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir()) {
-            if (!copyTree(entry.absoluteFilePath(), target))
-                return false;
-        } else if (!QFile::copy(entry.absoluteFilePath(), target)) {
-            return false;
-        }
-    }
-    return true;
+    return QDir().mkpath(to)
+        && QProcess::execute(
+               QStringLiteral("cp"), { QStringLiteral("-a"), from + QStringLiteral("/."), to })
+        == 0;
 }
 
 } // namespace
