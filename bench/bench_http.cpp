@@ -24,7 +24,7 @@ using zov::network::NetworkHelper;
 namespace {
 
 constexpr int kRequests = 500;
-constexpr int kRounds = 5;
+constexpr int kRounds = 11;
 constexpr int kTimeMs = 5000;
 const QByteArray kBody = "{\"cpuType\":\"Intel Core i5-8250U\",\"memory\":\"8GB\"}";
 const char* const kPath = "/olbusiness/api/device/score";

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 11;
 constexpr int kTimeoutMs = 60000;
 constexpr unsigned long kSettleSeconds = 5;
 const char kMinimalViewSwitch[] = "--minimal-view";
