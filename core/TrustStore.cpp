@@ -33,12 +33,6 @@ TrustStore& TrustStore::instance()
     return store;
 }
 
-void TrustStore::reload()
-{
-    QMutexLocker lock(&m_mutex);
-    reloadLocked();
-}
-
 void TrustStore::ensureLoaded()
 {
     QMutexLocker lock(&m_mutex);

@@ -18,8 +18,7 @@ class TrustStore
 public:
     static TrustStore& instance();
 
-    // Reads ZOV_EXTRA_CA_FILE now and applies it.
-    void reload();
+    // Reads ZOV_EXTRA_CA_FILE and applies it, unless that has been done since reset().
     void ensureLoaded();
     // Forgets the extra authorities; the next ensureLoaded reads the variable again.
     void reset();

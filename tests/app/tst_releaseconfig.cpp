@@ -64,7 +64,7 @@ private slots:
         qputenv("ZOV_API_HOST", "127.0.0.1:8443");
         qputenv("ZOV_EXTRA_CA_FILE", "/etc/ssl/certs/ca-certificates.crt");
         QCOMPARE(businessApiHost(QStringLiteral("online")), QStringLiteral("api.zov1v1.net"));
-        zov::network::TrustStore::instance().reload();
+        zov::network::TrustStore::instance().reset();
         QVERIFY(zov::network::TrustStore::instance().curlCaStore() == nullptr);
     }
 };

@@ -128,7 +128,7 @@ private slots:
             !QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty(), "curl is missing");
         QVERIFY(m_service.start());
         m_service.applyClientEnvironment();
-        zov::network::TrustStore::instance().reload();
+        zov::network::TrustStore::instance().reset();
     }
 
     void init()
