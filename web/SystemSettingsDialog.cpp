@@ -40,7 +40,7 @@ SystemSettingsDialog::SystemSettingsDialog(QWidget* parent)
                 QStringLiteral("回放从上次看到的地方继续播放"), playRestoreEnabled()),
         &QCheckBox::toggled, this, &SystemSettingsDialog::onPlayRestoreToggled);
     connect(addCheckBox(QStringLiteral("autoDownloadBox"), QStringLiteral("有新版本时自动下载"),
-                readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")).toInt() == 1),
+                readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")).toBool()),
         &QCheckBox::toggled, this, &SystemSettingsDialog::onAutoDownloadToggled);
 
     auto* folderTitle = new QLabel(QStringLiteral("图片保存位置"));
@@ -86,6 +86,8 @@ void SystemSettingsDialog::onPlayRestoreToggled(bool enabled)
         enabled ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+// The update offer's own check box stores "true" or "false" here, this menu "1" or "0"; the
+// box above reads either.
 void SystemSettingsDialog::onAutoDownloadToggled(bool enabled)
 {
     writeSetting(QStringLiteral("update"), QStringLiteral("AutoDownload"),

@@ -364,16 +364,21 @@ private slots:
     // The title bar's settings store each choice at once, and the replay window's flag with it.
     void settingsMenuStoresEachChoice()
     {
+        // As the update offer's check box stores it.
+        writeSetting(
+            QStringLiteral("update"), QStringLiteral("AutoDownload"), QStringLiteral("true"));
         m_window->findChild<QPushButton*>(QStringLiteral("settingsBtn"))->click();
         auto* dialog = m_window->findChild<SystemSettingsDialog*>();
         QVERIFY(dialog && dialog->isVisible());
+        auto* autoDownload = dialog->findChild<QCheckBox*>(QStringLiteral("autoDownloadBox"));
+        QVERIFY(autoDownload->isChecked());
         dialog->findChild<QCheckBox*>(QStringLiteral("playRestoreBox"))->click();
-        dialog->findChild<QCheckBox*>(QStringLiteral("autoDownloadBox"))->click();
+        autoDownload->click();
         QVERIFY(Context::instance()->data().playRestore);
         QCOMPARE(readSetting(QStringLiteral("enablePlayRestore"), QStringLiteral("isEnable")),
             QVariant(QStringLiteral("true")));
         QCOMPARE(readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")),
-            QVariant(QStringLiteral("1")));
+            QVariant(QStringLiteral("0")));
         dialog->close();
     }
 
