@@ -130,10 +130,8 @@ void ControlApi::handleStats(const httplib::Request& request, httplib::Response&
         JsonReply::sendError(response, 400, "the query needs a path");
         return;
     }
-    const std::string path = request.get_param_value("path");
-    JsonReply::send(response, 200,
-        { { QStringLiteral("count"), m_stats.count(path) },
-            { QStringLiteral("connections"), m_stats.connections(path) } });
+    const int count = m_stats.count(request.get_param_value("path"));
+    JsonReply::send(response, 200, { { QStringLiteral("count"), count } });
 }
 
 void ControlApi::handleLastRequest(

@@ -162,7 +162,7 @@ void LocalService::recordArrivals(httplib::Server& server)
 {
     server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         if (!isControlPath(request.path)) {
-            m_stats.record(request.path, request.remote_port);
+            m_stats.record(request.path);
             m_log.record(request);
         }
         return httplib::Server::HandlerResponse::Unhandled;
