@@ -40,7 +40,9 @@ CurlTransfer::CurlTransfer(const HttpRequest& request, std::shared_ptr<const Cur
 {
     curl_easy_setopt(m_easy, CURLOPT_URL, request.url.toUtf8().constData());
     curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A reply over TLS may not send the request on in the clear.
+    const bool secure = request.url.startsWith(QLatin1String("https:"), Qt::CaseInsensitive);
+    curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(m_easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(m_easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     // Signals cannot be used for DNS time-outs in a multi-threaded program.

@@ -102,7 +102,7 @@ void NetworkHelper::initialize()
 void NetworkHelper::cleanup()
 {
     CurlWorker::stopShared();
-    QtTransport::releaseThreadManager();
+    QtTransport::releaseThreadConnections();
     TrustStore::instance().reset();
 }
 

@@ -1,11 +1,8 @@
 #include "core/QtTransport.h"
 
-#include "core/LowDelaySockets.h"
+#include "core/HttpConnection.h"
+#include "core/HttpConnectionPool.h"
 #include "core/TrustStore.h"
-
-#include <QNetworkAccessManager>
-#include <QNetworkRequest>
-#include <QThreadStorage>
 
 namespace zov {
 namespace network {
@@ -13,34 +10,38 @@ namespace network {
 namespace {
 
 const int kMaxRedirects = 5;
-const int kHttpsPort = 443;
+// A server that keeps closing connections before it answers is not coming back soon.
+const int kMaxAttempts = 3;
+// Headers the transport writes itself, from the request line and the body.
+const QList<QByteArray> kOwnHeaders = { "host", "content-length", "connection" };
 
-QThreadStorage<QNetworkAccessManager*>& managers()
+bool isRedirect(int status)
 {
-    static QThreadStorage<QNetworkAccessManager*> storage;
-    return storage;
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Error codes Qt derives from the HTTP status: the response itself arrived.
-bool isHttpStatusError(QNetworkReply::NetworkError error)
+bool isHttpScheme(const QUrl& url)
 {
-    return (error >= QNetworkReply::ContentAccessDenied
-               && error <= QNetworkReply::UnknownContentError)
-        || (error >= QNetworkReply::InternalServerError
-            && error <= QNetworkReply::UnknownServerError);
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-QNetworkRequest toQtRequest(const HttpRequest& request)
+// Line breaks in a value would let it start headers of its own.
+QByteArray singleLine(QByteArray value)
 {
-    QNetworkRequest qtRequest(QUrl(request.url));
-    qtRequest.setAttribute(
-        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    qtRequest.setMaximumRedirectsAllowed(kMaxRedirects);
-    for (const RawHeader& header : request.headers)
-        qtRequest.setRawHeader(header.first, header.second);
-    if (!request.cookies.isEmpty())
-        qtRequest.setRawHeader("Cookie", request.cookies);
-    return qtRequest;
+    value.replace('\r', ' ');
+    value.replace('\n', ' ');
+    return value;
+}
+
+QByteArray hostHeader(const QUrl& url)
+{
+    QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port() != -1)
+        host += ':' + QByteArray::number(url.port());
+    return host;
 }
 
 } // namespace
@@ -54,102 +55,159 @@ QtTransport::QtTransport(QObject* parent)
 
 QtTransport::~QtTransport()
 {
-    if (!m_reply)
-        return;
-    m_reply->disconnect(this);
-    m_reply->abort();
-    m_reply->deleteLater();
+    releaseConnection(false);
 }
 
 void QtTransport::send(const HttpRequest& request)
 {
     TrustStore::instance().ensureLoaded();
-    m_timeMs = request.timeMs;
-    const QNetworkRequest qtRequest = toQtRequest(request);
-    QNetworkAccessManager* manager = threadManager();
-    m_reply = request.method == "POST" ? manager->post(qtRequest, request.body)
-                                       : manager->get(qtRequest);
-    connect(m_reply, &QNetworkReply::finished, this, &QtTransport::onFinished);
-    connect(m_reply, &QNetworkReply::sslErrors, this, &QtTransport::onSslErrors);
-    if (m_timeMs > 0)
-        m_timer.start(m_timeMs);
+    m_request = request;
+    m_url = QUrl(request.url);
+    if (request.timeMs > 0)
+        m_timer.start(request.timeMs);
+    startAttempt();
 }
 
-void QtTransport::releaseThreadManager()
+void QtTransport::releaseThreadConnections()
 {
-    if (managers().hasLocalData())
-        managers().setLocalData(nullptr);
+    HttpConnectionPool::releaseThisThread();
 }
 
-QNetworkAccessManager* QtTransport::threadManager()
+void QtTransport::startAttempt()
 {
-    if (!managers().hasLocalData() || !managers().localData())
-        managers().setLocalData(createManager());
-    return managers().localData();
-}
-
-// Qt writes a POST's body after its headers in a second write and leaves Nagle's algorithm
-// on, so on a kept-alive connection the body waits for the server's delayed acknowledgement
-// of the headers: some 40 ms for every request. Qt gives no access to its sockets, but it
-// waits for this signal of a new TLS connection before it writes the first request on it.
-QNetworkAccessManager* QtTransport::createManager()
-{
-    auto* manager = new QNetworkAccessManager;
-    connect(manager, &QNetworkAccessManager::encrypted, manager,
-        [](QNetworkReply* reply) { LowDelaySockets::apply(reply->url().port(kHttpsPort)); });
-    return manager;
-}
-
-void QtTransport::onFinished()
-{
-    m_timer.stop();
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->deleteLater();
-
-    HttpResponse response;
-    const QNetworkReply::NetworkError error = reply->error();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (error != QNetworkReply::NoError && !(status.isValid() && isHttpStatusError(error))) {
-        response.transferError = describeFailure(*reply);
-    } else {
-        response.status = status.toInt();
-        response.body = reply->readAll();
+    if (!m_url.isValid() || !isHttpScheme(m_url) || m_url.host().isEmpty()) {
+        finishLater(QStringLiteral("network error: cannot send to ") + m_url.toString());
+        return;
     }
-    emit finished(response);
+    ++m_attempts;
+    m_connection = HttpConnectionPool::forThisThread()->take(m_url);
+    connect(m_connection, &HttpConnection::replied, this, &QtTransport::onReplied);
+    connect(m_connection, &HttpConnection::failed, this, &QtTransport::onFailed);
+    m_connection->exchange(requestBytes());
 }
 
-// Qt's own error text only says that the handshake failed; the reasons come here.
-void QtTransport::onSslErrors(const QList<QSslError>& errors)
+void QtTransport::onReplied()
 {
-    QStringList reasons;
-    for (const QSslError& error : errors)
-        reasons.append(error.errorString());
-    m_sslErrors = reasons.join(QStringLiteral("; "));
+    const int status = m_connection->reply().status();
+    const QByteArray body = m_connection->reply().body();
+    const QByteArray location = m_connection->reply().header("Location");
+    releaseConnection(true);
+    if (isRedirect(status) && !location.isEmpty() && followRedirect(status, location))
+        return;
+    HttpResponse response;
+    response.status = status;
+    response.body = body;
+    finish(response);
+}
+
+void QtTransport::onFailed(const QString& transferError, bool nothingReceived)
+{
+    releaseConnection(false);
+    if (nothingReceived && m_attempts < kMaxAttempts) {
+        startAttempt();
+        return;
+    }
+    HttpResponse response;
+    response.transferError = transferError;
+    finish(response);
 }
 
 void QtTransport::onTimeout()
 {
-    m_timedOut = true;
-    if (m_reply)
-        m_reply->abort();
+    releaseConnection(false);
+    HttpResponse response;
+    response.transferError = QStringLiteral("timeout after %1 ms").arg(m_request.timeMs);
+    finish(response);
 }
 
-QString QtTransport::describeFailure(const QNetworkReply& reply) const
+// True when the transfer goes on at the new address; otherwise it has been finished.
+bool QtTransport::followRedirect(int status, const QByteArray& location)
 {
-    if (m_timedOut)
-        return QStringLiteral("timeout after %1 ms").arg(m_timeMs);
-    const QString detail = reply.errorString();
-    switch (reply.error()) {
-    case QNetworkReply::SslHandshakeFailedError:
-        return QStringLiteral("TLS: ") + (m_sslErrors.isEmpty() ? detail : m_sslErrors);
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("connection closed: ") + detail;
-    case QNetworkReply::TooManyRedirectsError:
-        return QStringLiteral("too many redirects: ") + detail;
-    default:
-        return QStringLiteral("network error: ") + detail;
+    const QUrl target = m_url.resolved(QUrl::fromEncoded(location));
+    HttpResponse response;
+    if (++m_redirects > kMaxRedirects) {
+        response.transferError = QStringLiteral("too many redirects: more than %1, the last to %2")
+                                     .arg(kMaxRedirects)
+                                     .arg(target.toString());
+    } else if (m_url.scheme().toLower() == QLatin1String("https")
+        && target.scheme().toLower() != QLatin1String("https")) {
+        response.transferError
+            = QStringLiteral("network error: redirect from https to ") + target.toString();
     }
+    if (!response.transferError.isEmpty()) {
+        finish(response);
+        return false;
+    }
+    // Browsers turn a redirected form post into a fetch of the new address; 307 and 308
+    // ask for the same request again.
+    if (status == 303 || (m_request.method == "POST" && status != 307 && status != 308)) {
+        m_request.method = "GET";
+        m_request.body.clear();
+    }
+    m_url = target;
+    m_attempts = 0;
+    startAttempt();
+    return true;
+}
+
+QByteArray QtTransport::requestBytes() const
+{
+    QByteArray target = m_url.path(QUrl::FullyEncoded).toLatin1();
+    if (target.isEmpty())
+        target = "/";
+    if (m_url.hasQuery())
+        target += '?' + m_url.query(QUrl::FullyEncoded).toLatin1();
+
+    QByteArray bytes = m_request.method + ' ' + target + " HTTP/1.1\r\nHost: " + hostHeader(m_url)
+        + "\r\nConnection: keep-alive\r\n";
+    bool hasUserAgent = false;
+    for (const RawHeader& header : m_request.headers) {
+        const QByteArray name = singleLine(header.first);
+        if (kOwnHeaders.contains(name.toLower()))
+            continue;
+        hasUserAgent = hasUserAgent || name.compare("User-Agent", Qt::CaseInsensitive) == 0;
+        bytes += name + ": " + singleLine(header.second) + "\r\n";
+    }
+    // What Qt's own network access has always sent.
+    if (!hasUserAgent)
+        bytes += "User-Agent: Mozilla/5.0\r\n";
+    if (!m_request.cookies.isEmpty())
+        bytes += "Cookie: " + singleLine(m_request.cookies) + "\r\n";
+    if (m_request.method == "POST")
+        bytes += "Content-Length: " + QByteArray::number(m_request.body.size()) + "\r\n";
+    return bytes + "\r\n" + m_request.body;
+}
+
+void QtTransport::releaseConnection(bool reusable)
+{
+    if (!m_connection)
+        return;
+    HttpConnection* connection = m_connection;
+    m_connection = nullptr;
+    connection->disconnect(this);
+    auto* pool = qobject_cast<HttpConnectionPool*>(connection->parent());
+    if (reusable)
+        pool->giveBack(connection);
+    else
+        pool->discard(connection);
+}
+
+void QtTransport::finish(const HttpResponse& response)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_timer.stop();
+    emit finished(response);
+}
+
+// finished never comes from inside send().
+void QtTransport::finishLater(const QString& transferError)
+{
+    HttpResponse response;
+    response.transferError = transferError;
+    QMetaObject::invokeMethod(
+        this, [this, response] { finish(response); }, Qt::QueuedConnection);
 }
 
 } // namespace network

@@ -1,18 +1,20 @@
 #pragma once
 
+#include "core/HttpRequest.h"
 #include "core/HttpTransport.h"
 
-#include <QNetworkReply>
 #include <QPointer>
-#include <QSslError>
 #include <QTimer>
-
-class QNetworkAccessManager;
+#include <QUrl>
 
 namespace zov {
 namespace network {
 
-// Runs the transfer through Qt's network stack, with one access manager per thread.
+class HttpConnection;
+
+// Runs the transfer over Qt's sockets, on connections the calling thread keeps open
+// between requests. Follows redirects and sends a request again, on a new connection,
+// when the server closed the connection before answering.
 class QtTransport : public HttpTransport
 {
     Q_OBJECT
@@ -22,23 +24,27 @@ public:
 
     void send(const HttpRequest& request) override;
 
-    // Drops the calling thread's access manager and the transfers still running on it.
-    static void releaseThreadManager();
+    // Closes the calling thread's connections; the transfers still on them end silently.
+    static void releaseThreadConnections();
 
 private:
-    static QNetworkAccessManager* threadManager();
-    static QNetworkAccessManager* createManager();
-
-    void onFinished();
-    void onSslErrors(const QList<QSslError>& errors);
+    void startAttempt();
+    void onReplied();
+    void onFailed(const QString& transferError, bool nothingReceived);
     void onTimeout();
-    QString describeFailure(const QNetworkReply& reply) const;
+    bool followRedirect(int status, const QByteArray& location);
+    QByteArray requestBytes() const;
+    void releaseConnection(bool reusable);
+    void finish(const HttpResponse& response);
+    void finishLater(const QString& transferError);
 
-    QPointer<QNetworkReply> m_reply;
+    HttpRequest m_request;
+    QUrl m_url;
+    QPointer<HttpConnection> m_connection;
     QTimer m_timer;
-    QString m_sslErrors;
-    int m_timeMs = 0;
-    bool m_timedOut = false;
+    int m_attempts = 0;
+    int m_redirects = 0;
+    bool m_done = false;
 };
 
 } // namespace network

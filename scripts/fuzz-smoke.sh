@@ -9,7 +9,7 @@ cmake -S "$ROOT_DIR" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DZOV_BUILD_FUZZ=ON -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=OFF >/dev/null
 cmake --build "$fuzz_build" -j "$(nproc)" --target fuzz_remoteconfig fuzz_logmessage \
   fuzz_uploadarguments fuzz_jsrequest fuzz_updatereply fuzz_replayinfo fuzz_replaydata fuzz_packetcontent \
-  fuzz_bridgedispatch fuzz_replaydownloadlist fuzz_socketlines \
+  fuzz_bridgedispatch fuzz_replaydownloadlist fuzz_socketlines fuzz_httpreply \
   fuzz_devicescore fuzz_livecontrol fuzz_uploadconfig
 seconds=${ZOV_FUZZ_SECONDS:-15}
 work=$(mktemp -d)
@@ -23,6 +23,7 @@ cp -r "$ROOT_DIR/fuzz/corpus/packetcontent" "$work/packetcontent"
 cp -r "$ROOT_DIR/fuzz/corpus/bridgedispatch" "$work/bridgedispatch"
 cp -r "$ROOT_DIR/fuzz/corpus/replaydownloadlist" "$work/replaydownloadlist"
 mkdir -p "$work/socketlines"
+cp -r "$ROOT_DIR/fuzz/corpus/httpreply" "$work/httpreply"
 cp -r "$ROOT_DIR/fuzz/corpus/devicescore" "$work/devicescore"
 mkdir -p "$work/logmessage"
 cp -r "$ROOT_DIR/fuzz/corpus/livecontrol" "$work/livecontrol"
@@ -43,6 +44,7 @@ options=(-max_total_time="$seconds" -artifact_prefix="$work/")
 "$fuzz_build/fuzz/fuzz_bridgedispatch" "${options[@]}" "$work/bridgedispatch"
 "$fuzz_build/fuzz/fuzz_replaydownloadlist" "${options[@]}" "$work/replaydownloadlist"
 "$fuzz_build/fuzz/fuzz_socketlines" "${options[@]}" -max_len=2200000 "$work/socketlines"
+"$fuzz_build/fuzz/fuzz_httpreply" "${options[@]}" -max_len=140000 "$work/httpreply"
 "$fuzz_build/fuzz/fuzz_devicescore" "${options[@]}" "$work/devicescore"
 "$fuzz_build/fuzz/fuzz_livecontrol" "${options[@]}" "$work/livecontrol"
 "$fuzz_build/fuzz/fuzz_uploadconfig" "${options[@]}" "$work/uploadconfig"

@@ -4,6 +4,7 @@
 #include "service/ConfigApi.h"
 #include "service/JsonReply.h"
 #include "service/LogUploadApi.h"
+#include "service/RedirectApi.h"
 #include "service/WebApi.h"
 
 #include <sys/socket.h>
@@ -190,6 +191,7 @@ void LocalService::setUpApi()
     m_replay.setVideoHosts(VideoHosts::replayHosts(webUrl()));
     m_replay.setDataFiles(m_dataFiles.listings(webUrl()));
     m_replay.registerRoutes(router);
+    RedirectApi::registerRoutes(router);
     router.addFallback();
 }
 

@@ -250,6 +250,40 @@ private slots:
         QCOMPARE(request.value("body").toString().toUtf8(), method == "POST" ? kInitBody : "");
     }
 
+    void redirectsAreFollowed_data()
+    {
+        QTest::addColumn<bool>("curl");
+        QTest::addColumn<int>("hops");
+        QTest::addColumn<bool>("toPlainHttp");
+        QTest::addColumn<QString>("msgStart");
+        for (const bool curl : { true, false }) {
+            const char* transport = curl ? "curl" : "qt";
+            QTest::addRow("%s/one", transport) << curl << 1 << false << "";
+            QTest::addRow("%s/five", transport) << curl << 5 << false << "";
+            QTest::addRow("%s/six", transport) << curl << 6 << false << "too many redirects: ";
+            QTest::addRow("%s/https to http", transport) << curl << 1 << true << "network error: ";
+        }
+    }
+
+    // A post sent on by 302 becomes a fetch of the new address.
+    void redirectsAreFollowed()
+    {
+        QFETCH(int, hops);
+        QFETCH(bool, toPlainHttp);
+        QFETCH(QString, msgStart);
+        const QUrl base = toPlainHttp ? m_service.webBaseUrl() : m_service.apiBaseUrl();
+        const QString url = QStringLiteral("%1/redirect/%2?to=%3")
+                                .arg(m_service.apiBaseUrl().toString())
+                                .arg(hops - 1)
+                                .arg(QString::fromLatin1(
+                                    QUrl::toPercentEncoding(base.toString() + kVersionPath)));
+        const Reply reply = exchange("POST", url);
+        QCOMPARE(reply.signalCount, 1);
+        QVERIFY2(reply.ok == msgStart.isEmpty()
+                && reply.msg.startsWith(msgStart, Qt::CaseSensitive) == !msgStart.isEmpty(),
+            qPrintable(reply.msg));
+    }
+
 private:
     QString initUrl() const { return m_service.apiBaseUrl().toString() + kInitPath; }
 
