@@ -39,8 +39,10 @@ int TrackGetProcessType(const QStringList& arguments);
 bool InitTrack();
 
 // In the main process: starts the tracking process (this executable with the marker
-// and this process's id) and connects to it. Records pushed before the connection is
-// up are kept and sent once it is.
+// and this process's id) and connects to it. The process starts at the first record or
+// once the program has had time to start, whichever comes first; false when this is a
+// tracking process or the tracking was started before. Records pushed before the
+// connection is up are kept and sent once it is.
 bool StartTrackProcess(const QStringList& arguments, IPCCallback* callback);
 
 // Sends one record to the tracking process. Safe to call before StartTrackProcess

@@ -25,6 +25,9 @@ const int kConnectRetryMs = 100;
 const int kDrainTimeoutMs = 2000;
 // Starting is only the fork and exec of our own program.
 const int kStartTimeoutMs = 5000;
+// The tracking process has nothing to do before the first record, and starting it while the
+// program starts would take a core from the web engine loading the first page.
+const int kLaunchDelayMs = 2000;
 
 QPointer<TrackClient> s_client;
 
@@ -75,6 +78,15 @@ bool TrackClient::start(IPCCallback* callback)
     if (m_state != State::Idle)
         return false;
     m_callback = callback;
+    m_state = State::Waiting;
+    QTimer::singleShot(kLaunchDelayMs, this, &TrackClient::launch);
+    return true;
+}
+
+void TrackClient::launch()
+{
+    if (m_state != State::Waiting)
+        return;
     // It outlives us long enough to store what we sent last and ends by itself once we are
     // gone, so the process object is never destroyed while we run: that would end it. It gets
     // none of our standard streams (whoever reads our output must not wait for it as well)
@@ -99,12 +111,11 @@ bool TrackClient::start(IPCCallback* callback)
         qCWarning(lcTrack) << "cannot start the tracking process";
         process->deleteLater();
         close();
-        return false;
+        return;
     }
     m_state = State::Connecting;
     m_connectClock.start();
     tryConnect();
-    return true;
 }
 
 void TrackClient::push(const TrackEvent& event)
@@ -114,6 +125,10 @@ void TrackClient::push(const TrackEvent& event)
     case State::Idle:
     case State::Connecting:
         m_pending.append(line);
+        break;
+    case State::Waiting:
+        m_pending.append(line);
+        launch();
         break;
     case State::Connected:
         send(line);

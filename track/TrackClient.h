@@ -32,6 +32,7 @@ private:
     enum class State
     {
         Idle,
+        Waiting,
         Connecting,
         Connected,
         Closed
@@ -39,6 +40,7 @@ private:
 
     explicit TrackClient(QObject* parent);
 
+    void launch();
     void tryConnect();
     void onConnected();
     void onDisconnected();

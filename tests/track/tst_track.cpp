@@ -89,6 +89,8 @@ private slots:
         QTest::addColumn<bool>("mainKilled");
 
         QTest::newRow("pushed early wait for the connection") << 3 << 4 << 5 << false;
+        // Started by its delay, not by a record.
+        QTest::newRow("nothing pushed while starting") << 3 << 0 << 5 << false;
         QTest::newRow("many") << 300 << 300 << 1000 << false;
         QTest::newRow("main process killed") << 2 << 2 << 20 << true;
     }
