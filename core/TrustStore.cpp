@@ -43,8 +43,8 @@ void TrustStore::ensureLoaded()
 void TrustStore::reset()
 {
     QMutexLocker lock(&m_mutex);
-    if (m_haveQtDefaults)
-        QSslConfiguration::setDefaultConfiguration(m_qtDefaults);
+    if (m_qtDefaults)
+        QSslConfiguration::setDefaultConfiguration(*m_qtDefaults);
     m_curlCaStore.reset();
     m_loaded = false;
 }
@@ -62,7 +62,7 @@ void TrustStore::reloadLocked()
     rememberQtDefaults();
     m_loaded = true;
     m_curlCaStore.reset();
-    QSslConfiguration::setDefaultConfiguration(m_qtDefaults);
+    QSslConfiguration::setDefaultConfiguration(*m_qtDefaults);
 
     const QString extraFile
         = zov::debugAidsEnabled() ? qEnvironmentVariable(kExtraCaVariable) : QString();
@@ -73,7 +73,7 @@ void TrustStore::reloadLocked()
 void TrustStore::trustExtraFile(const QString& path)
 {
     auto curlCaStore = std::make_shared<const CurlCaStore>(readFile(path));
-    QSslConfiguration configuration = m_qtDefaults;
+    QSslConfiguration configuration = *m_qtDefaults;
     // Of the ways to add authorities, only this one leaves Qt loading the system's on
     // demand, one when a handshake needs it; a list set or added switches that off, and
     // then every connection would have to carry all of them.
@@ -87,10 +87,8 @@ void TrustStore::trustExtraFile(const QString& path)
 
 void TrustStore::rememberQtDefaults()
 {
-    if (m_haveQtDefaults)
-        return;
-    m_qtDefaults = QSslConfiguration::defaultConfiguration();
-    m_haveQtDefaults = true;
+    if (!m_qtDefaults)
+        m_qtDefaults = QSslConfiguration::defaultConfiguration();
 }
 
 } // namespace network

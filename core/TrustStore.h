@@ -4,6 +4,7 @@
 #include <QSslConfiguration>
 
 #include <memory>
+#include <optional>
 
 namespace zov {
 namespace network {
@@ -35,8 +36,9 @@ private:
 
     QMutex m_mutex;
     bool m_loaded = false;
-    bool m_haveQtDefaults = false;
-    QSslConfiguration m_qtDefaults;
+    // Only once a transfer needs it: even an empty configuration sets up the TLS library,
+    // which the tracking process, sharing the start-up, never uses.
+    std::optional<QSslConfiguration> m_qtDefaults;
     std::shared_ptr<const CurlCaStore> m_curlCaStore;
 };
 
