@@ -13,7 +13,7 @@ namespace network {
 class CurlCaStore;
 
 // One libcurl easy handle set up for one request, with the buffers it writes into.
-// Created on the requesting thread, driven by the curl worker thread.
+// Created and driven on the requesting thread.
 class CurlTransfer
 {
 public:

@@ -1,6 +1,6 @@
 #include "core/CurlTransport.h"
 
-#include "core/CurlWorker.h"
+#include "core/CurlMulti.h"
 #include "core/TrustStore.h"
 
 namespace zov {
@@ -8,26 +8,18 @@ namespace network {
 
 CurlTransport::~CurlTransport()
 {
-    // Must happen before QObject's destructor: after cancel() the worker no longer
-    // posts to this object, and ~QObject discards what it has already posted.
-    if (m_transferId != 0)
-        m_worker->cancel(m_transferId);
+    if (m_multi && m_transferId != 0)
+        m_multi->cancel(m_transferId);
 }
 
 void CurlTransport::send(const HttpRequest& request)
 {
-    m_worker = CurlWorker::shared();
-    m_transferId = m_worker->submit(
+    m_multi = CurlMulti::forThisThread();
+    m_transferId = m_multi->submit(
         request, TrustStore::instance().curlCaStore(), [this](const HttpResponse& response) {
-            QMetaObject::invokeMethod(
-                this, [this, response] { onResponse(response); }, Qt::QueuedConnection);
+            m_transferId = 0;
+            emit finished(response);
         });
-}
-
-void CurlTransport::onResponse(const HttpResponse& response)
-{
-    m_transferId = 0;
-    emit finished(response);
 }
 
 } // namespace network

@@ -2,15 +2,14 @@
 
 #include "core/HttpTransport.h"
 
-#include <memory>
+#include <QPointer>
 
 namespace zov {
 namespace network {
 
-class CurlWorker;
+class CurlMulti;
 
-// Runs the transfer on the shared curl worker thread and hands the response back to
-// this object's thread through a queued call.
+// Runs the transfer through libcurl on this thread's event loop.
 class CurlTransport : public HttpTransport
 {
     Q_OBJECT
@@ -21,9 +20,7 @@ public:
     void send(const HttpRequest& request) override;
 
 private:
-    void onResponse(const HttpResponse& response);
-
-    std::shared_ptr<CurlWorker> m_worker;
+    QPointer<CurlMulti> m_multi;
     quint64 m_transferId = 0;
 };
 

@@ -1,7 +1,7 @@
 #include "core/NetworkHelper.h"
 
+#include "core/CurlMulti.h"
 #include "core/CurlTransport.h"
-#include "core/CurlWorker.h"
 #include "core/NetworkSettings.h"
 #include "core/QtTransport.h"
 #include "core/TrustStore.h"
@@ -92,7 +92,7 @@ void NetworkHelper::setCookies(const QByteArray& cookies)
     NetworkSettings::instance().setCookies(cookies);
 }
 
-// The authorities are read again and the transfer thread starts with the first request:
+// The authorities are read again, and libcurl set up, with the first request:
 // the tracking process shares this start-up but never sends one.
 void NetworkHelper::initialize()
 {
@@ -101,7 +101,7 @@ void NetworkHelper::initialize()
 
 void NetworkHelper::cleanup()
 {
-    CurlWorker::stopShared();
+    CurlMulti::releaseThisThread();
     QtTransport::releaseThreadConnections();
     TrustStore::instance().reset();
 }

@@ -14,12 +14,12 @@ struct HttpResponse;
 
 // One object per request: create it with new, parent it to the caller, connect
 // httpFinished and send one post (or get). The reply comes back on the thread that
-// owns the object, through a queued signal, exactly once per request.
+// owns the object, from its event loop, exactly once per request.
 //
-// Two transports sit behind it: libcurl (the default, transfers on a worker thread)
-// and QtNetwork. The process-wide raw headers and cookies are sent with every request.
-// TLS is always verified against the system CAs plus the PEM file named by the
-// environment variable ZOV_EXTRA_CA_FILE, when set.
+// Two transports sit behind it: libcurl (the default) and Qt's sockets, both run by the
+// requesting thread's event loop on connections that thread keeps open. The process-wide raw
+// headers and cookies are sent with every request. TLS is always verified against the system CAs
+// plus the PEM file named by the environment variable ZOV_EXTRA_CA_FILE, when set.
 class NetworkHelper : public QObject
 {
     Q_OBJECT
