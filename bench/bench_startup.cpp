@@ -161,6 +161,8 @@ ViewRun timeMinimalView(const QString& url, const PrivateDisplay& display)
     QProcessEnvironment processEnv = QProcessEnvironment::systemEnvironment();
     processEnv.remove(QStringLiteral("QT_QPA_PLATFORM"));
     processEnv.insert(QStringLiteral("DISPLAY"), display.name());
+    // As the staged program gets it: the web engine's sandbox does not start as root.
+    processEnv.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     view.setProcessEnvironment(processEnv);
     QElapsedTimer timer;
     timer.start();
