@@ -27,6 +27,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QPageSize>
 #include <QPrinter>
@@ -59,6 +60,15 @@ QString replayInfoUrl()
         .arg(Context::instance()->data().host);
 }
 
+// Told nothing, Qt loads every image format plugin to see what a file holds; that would
+// happen on the way to the first page.
+QImage readBySuffix(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QString helperImageName(const char* baseName)
 {
     return Platform::programFileName(QString::fromLatin1(baseName));
@@ -71,7 +81,7 @@ WebMainWindow::WebMainWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("WebMainWindow"));
     setWindowTitle(QStringLiteral("Zov1对1学生版"));
-    setWindowIcon(QIcon(QStringLiteral("res/student.png")));
+    setWindowIcon(QIcon(QPixmap::fromImage(readBySuffix(QStringLiteral("res/student.png")))));
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     resize(1280, 760);
     move(QApplication::primaryScreen()->availableGeometry().center() - rect().center());
