@@ -36,6 +36,7 @@ QUrlQuery pathQuery(const QString& path)
 } // namespace
 
 LocalService::LocalService()
+    : m_process(zov::platform::ChildProcess::Lifetime::EndsWithUs)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }

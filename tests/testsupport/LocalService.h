@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ChildProcess.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -106,7 +108,8 @@ private:
         const QString& path, const QUrlQuery& query, const QByteArray& postBody) const;
 
     QTemporaryDir m_state;
-    QProcess m_process;
+    // Ends with the test, even one that aborts: an orphan would keep ctest's output open.
+    zov::platform::ChildProcess m_process;
     int m_httpsPort = 0;
     int m_httpPort = 0;
     QString m_caFile;
