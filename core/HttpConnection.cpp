@@ -7,10 +7,14 @@ namespace network {
 
 namespace {
 
+bool isHttps(const QUrl& url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
 quint16 portOf(const QUrl& url)
 {
-    const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    return static_cast<quint16>(url.port(https ? 443 : 80));
+    return static_cast<quint16>(url.port(isHttps(url) ? 443 : 80));
 }
 
 } // namespace
@@ -21,7 +25,7 @@ HttpConnection::HttpConnection(const QUrl& url, QObject* parent)
     , m_origin(originOf(url))
     , m_host(url.host())
     , m_port(portOf(url))
-    , m_encrypted(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+    , m_encrypted(isHttps(url))
 {
     connect(m_socket, &QSslSocket::connected, this, [this] {
         // The whole request goes out in one write, but a kept connection must not let a

@@ -92,8 +92,10 @@ void QtTransport::onReplied()
     const QByteArray body = m_connection->reply().body();
     const QByteArray location = m_connection->reply().header("Location");
     releaseConnection(true);
-    if (isRedirect(status) && !location.isEmpty() && followRedirect(status, location))
+    if (isRedirect(status) && !location.isEmpty()) {
+        followRedirect(status, location);
         return;
+    }
     HttpResponse response;
     response.status = status;
     response.body = body;
@@ -120,23 +122,22 @@ void QtTransport::onTimeout()
     finish(response);
 }
 
-// True when the transfer goes on at the new address; otherwise it has been finished.
-bool QtTransport::followRedirect(int status, const QByteArray& location)
+void QtTransport::followRedirect(int status, const QByteArray& location)
 {
     const QUrl target = m_url.resolved(QUrl::fromEncoded(location));
-    HttpResponse response;
+    HttpResponse refused;
     if (++m_redirects > kMaxRedirects) {
-        response.transferError = QStringLiteral("too many redirects: more than %1, the last to %2")
-                                     .arg(kMaxRedirects)
-                                     .arg(target.toString());
+        refused.transferError = QStringLiteral("too many redirects: more than %1, the last to %2")
+                                    .arg(kMaxRedirects)
+                                    .arg(target.toString());
     } else if (m_url.scheme().toLower() == QLatin1String("https")
         && target.scheme().toLower() != QLatin1String("https")) {
-        response.transferError
+        refused.transferError
             = QStringLiteral("network error: redirect from https to ") + target.toString();
     }
-    if (!response.transferError.isEmpty()) {
-        finish(response);
-        return false;
+    if (!refused.transferError.isEmpty()) {
+        finish(refused);
+        return;
     }
     // Browsers turn a redirected form post into a fetch of the new address; 307 and 308
     // ask for the same request again.
@@ -147,7 +148,6 @@ bool QtTransport::followRedirect(int status, const QByteArray& location)
     m_url = target;
     m_attempts = 0;
     startAttempt();
-    return true;
 }
 
 QByteArray QtTransport::requestBytes() const

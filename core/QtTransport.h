@@ -32,7 +32,7 @@ private:
     void onReplied();
     void onFailed(const QString& transferError, bool nothingReceived);
     void onTimeout();
-    bool followRedirect(int status, const QByteArray& location);
+    void followRedirect(int status, const QByteArray& location);
     QByteArray requestBytes() const;
     void releaseConnection(bool reusable);
     void finish(const HttpResponse& response);
