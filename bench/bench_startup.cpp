@@ -158,7 +158,9 @@ ViewRun timeMinimalView(const QString& url, const PrivateDisplay& display)
 {
     ViewRun run;
     QProcess view;
-    QProcessEnvironment processEnv = QProcessEnvironment::systemEnvironment();
+    // A profile as fresh as the program's, so that neither side starts with warm caches.
+    TestEnvironment env;
+    QProcessEnvironment processEnv = env.environment();
     processEnv.remove(QStringLiteral("QT_QPA_PLATFORM"));
     processEnv.insert(QStringLiteral("DISPLAY"), display.name());
     // As the staged program gets it: the web engine's sandbox does not start as root.
