@@ -19,6 +19,9 @@ using SetProcessDpiAwarenessInternalFn = HRESULT(WINAPI*)(int);
 using SetProcessDPIAwareFn = BOOL(WINAPI*)();
 
 const int kProcessorQueryFirstOutputMs = 1000;
+// A tool that hangs must not hold the GUI thread for good; the report then goes without
+// the processor's name, as when the tool is missing.
+const int kProcessorQueryLimitMs = 10000;
 
 } // namespace
 
@@ -101,7 +104,11 @@ QString WindowsPlatform::processorQueryOutput() const
         { QStringLiteral("cpu"), QStringLiteral("get"), QStringLiteral("name") },
         QIODevice::ReadWrite);
     process.waitForReadyRead(kProcessorQueryFirstOutputMs);
-    process.waitForFinished(-1);
+    if (!process.waitForFinished(kProcessorQueryLimitMs)) {
+        process.kill();
+        process.waitForFinished(kProcessorQueryFirstOutputMs);
+        return QString();
+    }
     return QString::fromUtf8(process.readAll());
 }
 
