@@ -7,6 +7,7 @@
 #include "LocalService.h"
 #include "TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -219,6 +220,7 @@ private slots:
 
     // Asked again while its uploader runs, the title bar shows its notice but neither asks
     // for the configuration nor starts a second uploader; once that has ended it does again.
+    // The configuration request carries the signed-in student.
     void askingAgainWhileTheUploaderRunsSendsNothing()
     {
         QVERIFY(writeFile(logFolder() + logName, "Debug: one line\n"));
@@ -227,6 +229,8 @@ private slots:
         context.getUploadConfigUrl = m_service.apiBaseUrl().toString() + uploadConfigPath;
         context.logFileName = logName;
         context.userId = 31;
+        context.token = QStringLiteral("tk-upload");
+        context.uid = QStringLiteral("uid-upload");
         QVERIFY(QDir::setCurrent(QFileInfo(QStringLiteral(ZOV_QMUPLOADER)).path()));
         const int requests = m_service.requestCount(uploadConfigPath);
         // The configuration and the upload are answered late, so the uploader runs a while.
@@ -234,6 +238,7 @@ private slots:
 
         CourseListTitle title;
         QSignalSpy notices(&title, &CourseListTitle::sigUploadNotice);
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
         title.onUploadLog();
         QTRY_VERIFY_WITH_TIMEOUT(uploaderLogText().contains("Uploading "), 20000);
         // The uploader's start was told long before it wrote; the title bar hears of it now.
@@ -244,6 +249,15 @@ private slots:
         QCOMPARE(notices.count(), 3);
         QCOMPARE(m_service.requestCount(uploadConfigPath), requests + 1);
         QCOMPARE(uploadsOf(31), 1);
+        const QJsonObject request = m_service.lastRequest(uploadConfigPath);
+        const QJsonObject headers = request.value("headers").toObject();
+        QCOMPARE(headers.value("token").toString(), QStringLiteral("tk-upload"));
+        QCOMPARE(headers.value("channel").toString(), QStringLiteral("ol_stu"));
+        QCOMPARE(headers.value("UUId").toString(), QStringLiteral("uid-upload"));
+        QCOMPARE(headers.value("Content-Type").toString(), QStringLiteral("application/json"));
+        const qint64 timestamp = headers.value("timestamp").toString().toLongLong();
+        QVERIFY(timestamp >= before && timestamp <= QDateTime::currentSecsSinceEpoch());
+        QCOMPARE(request.value("body").toString(), QStringLiteral("{}"));
 
         title.onUploadLog();
         QTRY_COMPARE_WITH_TIMEOUT(uploadsOf(31), 2, 20000);
