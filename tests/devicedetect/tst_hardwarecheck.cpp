@@ -5,7 +5,6 @@
 #include "core/NetworkHelper.h"
 #include "devicedetect/HardwareInfo.h"
 #include "devicedetect/HardwareResultView.h"
-#include "devicedetect/HardwareVerdict.h"
 #include "platform/LinuxPlatform.h"
 
 #include <QFile>
@@ -295,21 +294,6 @@ private slots:
                 .arg(report.value(QStringLiteral("cpuType")).toString(), total));
         QCOMPARE(notice.displayValue,
             QStringLiteral("分辨率: %1x%2").arg(size.width()).arg(size.height()));
-    }
-
-    // A later result must undo what an earlier one showed.
-    void rowsFollowTheLatestResult()
-    {
-        HardwareResultView view(nullptr);
-        view.setResult(false, HardwareVerdict::kUnknown, 1280, 720, QStringLiteral("ignored"));
-        view.setResult(
-            true, HardwareVerdict::kSupported, 1366, 768, QStringLiteral("CPU：x ，内存：4.00 GB"));
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const Notice notice = readNotice(view);
-        QCOMPARE(notice.icons, QStringLiteral("device_ok device_ok"));
-        QCOMPARE(notice.hardwareValue, QStringLiteral("CPU：x ，内存：4.00 GB"));
-        QCOMPARE(notice.displayValue, QStringLiteral("分辨率: 1366x768"));
     }
 
 private:
