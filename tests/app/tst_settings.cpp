@@ -4,7 +4,6 @@
 
 #include "TestEnvironment.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QSettings>
@@ -49,17 +48,6 @@ private slots:
         QSettings file(m_env->dataFolder() + QStringLiteral("/setting.ini"), QSettings::IniFormat);
         QCOMPARE(file.childGroups(), QStringList { QStringLiteral("Privacy") });
         QCOMPARE(file.value(QStringLiteral("Privacy/Privacy")).toString(), QStringLiteral("true"));
-    }
-
-    void absentOrUnnamedSettingsAreInvalidAndWriteNothing()
-    {
-        QVERIFY(!readSetting(QStringLiteral("env"), QStringLiteral("UserEnv")).isValid());
-        QVERIFY(!readSetting(QStringLiteral("env"), QString()).isValid());
-        QVERIFY(!readSetting(QString(), QStringLiteral("UserEnv")).isValid());
-
-        writeSetting(QString(), QStringLiteral("key"), QStringLiteral("value"));
-        writeSetting(QStringLiteral("group"), QString(), QStringLiteral("value"));
-        QVERIFY(!QFile::exists(m_env->dataFolder() + QStringLiteral("/setting.ini")));
     }
 
     void md5ComparesLowerCaseHexOfAnExistingFile_data()
