@@ -93,9 +93,6 @@ private slots:
             << "Name\r\nOld CPU 1\r\nNew CPU 2\r\n";
         QTest::newRow("cpuinfo without model lines")
             << "cpuinfo" << QByteArray("processor\t: 0\nmodel\t\t: 142\n") << "Name\r\n";
-        QTest::newRow("stat plain")
-            << "stat" << QByteArray("4242 (sleep) S 4200 4242 4200 0 -1 4194304 96 0")
-            << "4242 4200 sleep S";
         QTest::newRow("stat with blanks and parentheses in the name")
             << "stat" << QByteArray("77 (a (b) c) Z 1 77 77 0") << "77 1 a (b) c Z";
         QTest::newRow("stat truncated") << "stat" << QByteArray("77 (sleep)") << "invalid";
