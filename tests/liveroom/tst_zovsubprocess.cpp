@@ -89,18 +89,6 @@ QJsonObject step(const QString& key, const QJsonValue& value)
 const QJsonObject kConnect = step(QStringLiteral("connect"), true);
 const QJsonObject kClickEnter = step(QStringLiteral("click"), QStringLiteral("enter"));
 
-QJsonObject message(const QString& type, const QJsonObject& more = {})
-{
-    QJsonObject object = more;
-    object.insert(QStringLiteral("type"), type);
-    return object;
-}
-
-QString line(const QJsonObject& object)
-{
-    return compact(object) + QLatin1Char('\n');
-}
-
 } // namespace
 
 // The launcher against the real live-room program, played through its script steps.
@@ -209,89 +197,70 @@ private slots:
         QVERIFY(waitForStartLine(written.value(QStringLiteral("ipcName")).toString()));
     }
 
+    // What the live room writes, a pause between the writes; the lines the launcher logs
+    // and what it reports.
     void controlLines_data()
     {
-        QTest::addColumn<QJsonArray>("steps");
+        QTest::addColumn<QStringList>("writes");
         QTest::addColumn<QStringList>("received");
         QTest::addColumn<QStringList>("events");
 
-        const QJsonObject enter = message(QStringLiteral("enterRoom"));
-        const QJsonObject leave = message(
-            QStringLiteral("leaveRoom"), { { QStringLiteral("sid"), QStringLiteral("s-1") } });
-        const QJsonObject leaveToEvaluation = message(QStringLiteral("leaveRoom"),
-            { { QStringLiteral("sid"), QStringLiteral("s-2") },
-                { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/1") } });
-        const QJsonObject leaveWithNullUrl = message(QStringLiteral("leaveRoom"),
-            { { QStringLiteral("sid"), QStringLiteral("s-3") },
-                { QStringLiteral("evaluationUrl"), QJsonValue() } });
-        const QJsonObject leaveInChinese = message(QStringLiteral("leaveRoom"),
-            { { QStringLiteral("sid"), QStringLiteral("课堂-4") },
-                { QStringLiteral("evaluationUrl"), QStringLiteral("https://e.example/评价") } });
-        const QString send = QStringLiteral("send");
-        const QString sendRaw = QStringLiteral("sendRaw");
-        const QString sleep = QStringLiteral("sleepMs");
+        const QString enter = R"({"type":"enterRoom"})";
+        const QString leave = R"({"sid":"s-1","type":"leaveRoom"})";
+        const QString toEvaluation
+            = R"({"evaluationUrl":"https://e.example/1","sid":"s-2","type":"leaveRoom"})";
+        const QString nullUrl = R"({"evaluationUrl":null,"sid":"s-3","type":"leaveRoom"})";
+        const QString chinese
+            = R"({"evaluationUrl":"https://e.example/评价","sid":"课堂-4","type":"leaveRoom"})";
         const QString evaluation = QStringLiteral("evaluation:");
+        const auto row = [](const char* tag, const QStringList& writes, const QStringList& received,
+                             const QStringList& events) {
+            QTest::newRow(tag) << writes << received << events;
+        };
 
-        QTest::newRow("enterRoom hides the window")
-            << QJsonArray { step(send, enter) } << QStringList { compact(enter) }
-            << QStringList { kHidden };
-        QTest::newRow("leaveRoom without evaluationUrl only resets")
-            << QJsonArray { step(send, leave) } << QStringList { compact(leave) }
-            << QStringList { kReset };
-        QTest::newRow("leaveRoom with evaluationUrl switches to the evaluation")
-            << QJsonArray { step(send, leaveToEvaluation) }
-            << QStringList { compact(leaveToEvaluation) }
-            << QStringList { evaluation + compact(leaveToEvaluation), kReset };
-        QTest::newRow("a null evaluationUrl is still present")
-            << QJsonArray { step(send, leaveWithNullUrl) }
-            << QStringList { compact(leaveWithNullUrl) }
-            << QStringList { evaluation + compact(leaveWithNullUrl), kReset };
-        QTest::newRow("UTF-8 text")
-            << QJsonArray { step(send, leaveInChinese) } << QStringList { compact(leaveInChinese) }
-            << QStringList { evaluation + compact(leaveInChinese), kReset };
-        QTest::newRow("two lines in one write")
-            << QJsonArray { step(sendRaw, line(enter) + line(leave)) }
-            << QStringList { compact(enter), compact(leave) } << QStringList { kHidden, kReset };
-        QTest::newRow("a line split across writes")
-            << QJsonArray { step(sendRaw, QStringLiteral("{\"type\":\"ent")), step(sleep, 150),
-                   step(sendRaw, QStringLiteral("erRoom\"}\n")) }
-            << QStringList { compact(enter) } << QStringList { kHidden };
-        QTest::newRow("a whole line and the start of the next in one write")
-            << QJsonArray { step(sendRaw, line(enter) + QStringLiteral("{\"sid\":\"s-1\",")),
-                   step(sleep, 150), step(sendRaw, QStringLiteral("\"type\":\"leaveRoom\"}\n")) }
-            << QStringList { compact(enter), compact(leave) } << QStringList { kHidden, kReset };
-        QTest::newRow("a line that is not JSON is logged and skipped")
-            << QJsonArray { step(sendRaw, QStringLiteral("hello live room\n")), step(send, enter) }
-            << QStringList { QStringLiteral("hello live room"), compact(enter) }
-            << QStringList { kHidden };
-        QTest::newRow("white space and CR LF around a line") << QJsonArray {
-            step(sendRaw, QStringLiteral("  \t") + compact(enter) + QStringLiteral("   \r\n"))
-        } << QStringList { compact(enter) } << QStringList { kHidden };
-        QTest::newRow("arrays, unknown types and cut objects do nothing")
-            << QJsonArray { step(sendRaw,
-                   QStringLiteral("[1,2]\n{\"type\":\"getInfo\"}\n{\"type\":\"enterRoom\"\n\n")) }
-            << QStringList { QStringLiteral("[1,2]"), QStringLiteral("{\"type\":\"getInfo\"}"),
-                   QStringLiteral("{\"type\":\"enterRoom\""), QString() }
-            << QStringList {};
+        row("enterRoom hides the window", { enter + '\n' }, { enter }, { kHidden });
+        row("leaveRoom without evaluationUrl only resets", { leave + '\n' }, { leave }, { kReset });
+        row("leaveRoom with evaluationUrl switches to the evaluation", { toEvaluation + '\n' },
+            { toEvaluation }, { evaluation + toEvaluation, kReset });
+        row("a null evaluationUrl is still present", { nullUrl + '\n' }, { nullUrl },
+            { evaluation + nullUrl, kReset });
+        row("UTF-8 text", { chinese + '\n' }, { chinese }, { evaluation + chinese, kReset });
+        row("two lines in one write", { enter + '\n' + leave + '\n' }, { enter, leave },
+            { kHidden, kReset });
+        row("a line split across writes", { "{\"type\":\"ent", "erRoom\"}\n" }, { enter },
+            { kHidden });
+        row("a whole line and the start of the next in one write",
+            { enter + "\n{\"sid\":\"s-1\",", "\"type\":\"leaveRoom\"}\n" }, { enter, leave },
+            { kHidden, kReset });
+        row("a line that is not JSON is logged and skipped", { "hello live room\n", enter + '\n' },
+            { "hello live room", enter }, { kHidden });
+        row("white space and CR LF around a line", { "  \t" + enter + "   \r\n" }, { enter },
+            { kHidden });
+        row("arrays, unknown types and cut objects do nothing",
+            { "[1,2]\n{\"type\":\"getInfo\"}\n{\"type\":\"enterRoom\"\n\n" },
+            { "[1,2]", R"({"type":"getInfo"})", "{\"type\":\"enterRoom\"", "" }, {});
     }
 
     void controlLines()
     {
-        QFETCH(QJsonArray, steps);
+        QFETCH(QStringList, writes);
         QFETCH(QStringList, received);
         QFETCH(QStringList, events);
 
         // Lines are handled in order: once this one is logged, all before it are done.
-        const QJsonObject marker = message(QStringLiteral("lessonTick"));
+        const QString marker = R"({"type":"lessonTick"})";
         QJsonArray script { kConnect };
-        for (const QJsonValue& value : qAsConst(steps))
-            script.append(value);
-        script.append(step(QStringLiteral("send"), marker));
+        for (const QString& write : qAsConst(writes)) {
+            if (script.size() > 1)
+                script.append(step(QStringLiteral("sleepMs"), 150));
+            script.append(step(QStringLiteral("sendRaw"), write));
+        }
+        script.append(step(QStringLiteral("sendRaw"), marker + '\n'));
 
         start(script);
 
-        QVERIFY(waitForLog(kRecvPrefix + compact(marker)));
-        QCOMPARE(logLinesAfter(kRecvPrefix.trimmed()), received + QStringList { compact(marker) });
+        QVERIFY(waitForLog(kRecvPrefix + marker));
+        QCOMPARE(logLinesAfter(kRecvPrefix.trimmed()), received + QStringList { marker });
         QCOMPARE(m_events, events);
     }
 
