@@ -40,7 +40,6 @@
 #include <QTest>
 #include <QWebEngineView>
 
-using testfiles::md5Hex;
 using testfiles::readFile;
 
 namespace {
@@ -439,29 +438,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_service.requestCount(configPath), requests + 1, 15000);
     }
 
-    void replayDataReplacesTheLastList()
-    {
-        QJsonArray replayData;
-        for (const char* name : { "a1.txt", "a2.txt" }) {
-            const QString path = QStringLiteral("/replaydata/") + QLatin1String(name);
-            replayData.append(QJsonObject { { QStringLiteral("url"), pageUrl(path) },
-                { QStringLiteral("md5"),
-                    QString::fromLatin1(
-                        md5Hex(readFile(QStringLiteral(ZOV_SERVICE_WWW_DIR) + path))) } });
-        }
-        m_window->downloaderReplayData(replayData);
-        QPointer<ReplayDataDownLoader> first = m_window->findChild<ReplayDataDownLoader*>();
-        QVERIFY(first);
-        m_window->downloaderReplayData(replayData);
-        QTRY_VERIFY(!first);
-
-        QSignalSpy verified(m_window->findChild<ReplayDataDownLoader*>(),
-            &ReplayDataDownLoader::downloadDataResourse);
-        QTRY_COMPARE_WITH_TIMEOUT(verified.size(), 2, 20000);
-    }
-
-    // Opened from the replay information; a failed request says why and leaves the open
-    // window alone.
+    // Opened from the replay information, whose data files then download for it; a failed
+    // request says why and leaves the open window and its downloads alone.
     void replayOpensFromTheReplayInformation()
     {
         ContextData& context = Context::instance()->data();
@@ -469,6 +447,8 @@ private slots:
         m_window->onShowPlayBack({ { QStringLiteral("classId"), 20471 } });
         QTRY_VERIFY_WITH_TIMEOUT(ReplayPlayPage::current(), 15000);
         QPointer<ReplayPlayPage> first = ReplayPlayPage::current();
+        QPointer<ReplayDataDownLoader> firstData = m_window->findChild<ReplayDataDownLoader*>();
+        QVERIFY(firstData);
         QVERIFY(m_service.setReplayInfoError(QStringLiteral("这节课还没有回放")));
         QStringList shown;
         ModalWatcher<MessageBoxW> failure([&shown](MessageBoxW* box) {
@@ -487,12 +467,15 @@ private slots:
         m_window->onShowPlayBack({ { QStringLiteral("classId"), 20471 } });
         QTRY_VERIFY_WITH_TIMEOUT(refuse.answered(), 15000);
         QCOMPARE(ReplayPlayPage::current(), first.data());
+        QCOMPARE(m_window->findChild<ReplayDataDownLoader*>(), firstData.data());
         ModalWatcher<MessageBoxW> accept([](MessageBoxW* box) { box->onOkClicked(); });
         m_window->onShowPlayBack(
             { { QStringLiteral("classId"), 20471 }, { QStringLiteral("courseware_type"), 2 } });
         QTRY_VERIFY_WITH_TIMEOUT(accept.answered(), 15000);
         QTRY_VERIFY(!first);
         QVERIFY(ReplayPlayPage::current());
+        QTRY_VERIFY(!firstData);
+        QVERIFY(m_window->findChild<ReplayDataDownLoader*>());
         QCOMPARE(context.replayPlanId, QStringLiteral("20471"));
         QCOMPARE(context.replayAppId, QStringLiteral("zov-demo-app"));
         QCOMPARE(context.replayVideoTime.size(), 1);
