@@ -109,11 +109,6 @@ BoxView viewOf(MessageBoxW* box)
     return view;
 }
 
-void clickButton(MessageBoxW* box, const QString& name)
-{
-    QTest::mouseClick(box->findChild<QPushButton*>(name), Qt::LeftButton);
-}
-
 // Sent to the box's own window rather than to whatever has the X focus, so windows of
 // tests running beside this one on the same display neither take nor steal the key. A
 // box that has only just been mapped can miss the very first key, so a key that closed
@@ -362,7 +357,7 @@ private slots:
             } else if (parent) {
                 delete parent;
             } else {
-                clickButton(box, answer);
+                QTest::mouseClick(box->findChild<QPushButton*>(answer), Qt::LeftButton);
             }
         });
         QTEST(MessageBoxW::showModal(parent, title, "程序正在运行中！", mode, okText, cancelText),
