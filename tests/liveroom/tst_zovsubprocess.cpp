@@ -271,20 +271,17 @@ private slots:
         QTest::addColumn<QString>("finished");
         QTest::addColumn<QStringList>("commands");
 
-        const QJsonObject noReplay { { QStringLiteral("type"), QStringLiteral("getInfo") },
-            { QStringLiteral("state"), false },
-            { QStringLiteral("msg"), QStringLiteral("回放视频未生成") } };
-        const QJsonObject needUpdate { { QStringLiteral("type"), QStringLiteral("needUpdate") },
-            { QStringLiteral("state"), false },
-            { QStringLiteral("msg"), QStringLiteral("功能不支持，需要更新") } };
-
         QTest::newRow("0 only shows the window")
             << 0 << 0 << "0 QProcess::NormalExit" << QStringList {};
         QTest::newRow("1 has no meaning") << 1 << 0 << "1 QProcess::NormalExit" << QStringList {};
         QTest::newRow("101 replay not generated")
-            << 101 << 0 << "101 QProcess::NormalExit" << QStringList { "cmd:" + compact(noReplay) };
-        QTest::newRow("102 update needed") << 102 << 0 << "102 QProcess::NormalExit"
-                                           << QStringList { "cmd:" + compact(needUpdate) };
+            << 101 << 0 << "101 QProcess::NormalExit"
+            << QStringList { R"(cmd:{"msg":"回放视频未生成","state":false,"type":"getInfo"})" };
+        QTest::newRow("102 update needed")
+            << 102 << 0 << "102 QProcess::NormalExit"
+            << QStringList {
+                   R"(cmd:{"msg":"功能不支持，需要更新","state":false,"type":"needUpdate"})"
+               };
         // Qt reports the signal's number as the exit code of a crash.
         QTest::newRow("crashes in the lesson")
             << 0 << int(SIGSEGV) << "11 QProcess::CrashExit" << QStringList {};
