@@ -253,8 +253,8 @@ private slots:
     }
 
     // The service's pages log in, which leaves the marker, shows the signed-in state and, on
-    // a computer the service judges too weak, the hardware notice; a lesson card enters its
-    // lesson and the log-out message signs out again.
+    // a computer the service judges too weak, the hardware notice; the agreement box stores
+    // each change, a lesson card enters its lesson and the log-out message signs out again.
     void studentLogsInThroughTheServicePages()
     {
         QFile::remove(agreementMarkerPath());
@@ -265,6 +265,12 @@ private slots:
         ModalWatcher<HardwareResultView> hardwareNotice(
             [](HardwareResultView* notice) { notice->slotIKnow(); });
         QVERIFY(loadPage(QStringLiteral("/pages/login.html?isagree=true&version=1.6.7.0")));
+        for (const char* stored : { "false", "true" }) {
+            m_probe->evaluate(QStringLiteral("document.getElementById('agree-box').click()"));
+            QTRY_COMPARE_WITH_TIMEOUT(
+                readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
+                QLatin1String(stored), 10000);
+        }
         m_probe->evaluate(QStringLiteral("document.getElementById('account').value = '13800000000';"
                                          "document.getElementById('password').value = 'secret';"
                                          "document.getElementById('login-btn').click();"));
@@ -378,19 +384,6 @@ private slots:
         QCOMPARE(readSetting(QStringLiteral("update"), QStringLiteral("AutoDownload")),
             QVariant(QStringLiteral("0")));
         dialog->close();
-    }
-
-    void agreementCheckBoxIsStored()
-    {
-        for (const bool checked : { false, true }) {
-            m_probe->evaluate(
-                QStringLiteral("probe.send('common.enterRoom', {type: 6, checked: %1})")
-                    .arg(checked ? "true" : "false"));
-            const QString expected = checked ? QStringLiteral("true") : QStringLiteral("false");
-            QTRY_COMPARE_WITH_TIMEOUT(
-                readSetting(QStringLiteral("privacy"), QStringLiteral("privacy")).toString(),
-                expected, 10000);
-        }
     }
 
     void printingEndsWithOneFinishedEvent_data()
