@@ -254,7 +254,8 @@ private slots:
 
     // The service's pages log in, which leaves the marker, shows the signed-in state and, on
     // a computer the service judges too weak, the hardware notice; the agreement box stores
-    // each change, a lesson card enters its lesson and the log-out message signs out again.
+    // each change, a lesson card takes the student through a live lesson and the log-out
+    // message signs out again.
     void studentLogsInThroughTheServicePages()
     {
         QFile::remove(agreementMarkerPath());
@@ -280,13 +281,42 @@ private slots:
         QVERIFY(signedIn->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(hardwareNotice.answered(), 15000);
 
+        // The live room hides the window until it ends; its parameters are there while it
+        // is, and only then.
+        QFile::remove(m_env.temp() + QStringLiteral("/ZovLiveRoomStu"));
+        QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM),
+            m_env.temp() + QStringLiteral("/ZovLiveRoomStu")));
+        const QByteArray script = "[{\"connect\": true}, {\"send\": {\"type\": \"enterRoom\"}},"
+                                  "{\"sleepMs\": 500}, {\"send\": {\"type\": \"leaveRoom\","
+                                  "\"sid\": \"s-1\", \"evaluationUrl\": \"http://eval\"}},"
+                                  "{\"sleepMs\": 500}, {\"exit\": 0}]";
+        qputenv("ZOV_LIVEROOM_SCRIPT", script);
         QVERIFY(
             m_probe->waitFor(QStringLiteral("location.pathname.endsWith('timetable.html') && "
                                             "document.querySelector('.lesson-card .enter-btn')")));
         Context::instance()->data().oltoken.clear();
         m_probe->evaluate(
             QStringLiteral("document.querySelector('.lesson-card .enter-btn').click()"));
-        QTRY_VERIFY_WITH_TIMEOUT(!Context::instance()->data().oltoken.isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 15000);
+        QVERIFY(!Context::instance()->data().oltoken.isEmpty());
+        const QString parameterFile = m_env.temp() + QStringLiteral("/data.json");
+        const QJsonObject parameters = QJsonDocument::fromJson(readFile(parameterFile)).object();
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 15000);
+        qunsetenv("ZOV_LIVEROOM_SCRIPT");
+        QVERIFY(!QFile::exists(parameterFile));
+        const int planId = parameters.value("planId").toInt();
+        QVERIFY(planId > 0);
+        // The window reloads the page when it comes back; the evaluation the room asked
+        // for must still be offered.
+        QVERIFY(m_probe->waitFor(
+            QStringLiteral("document.readyState === 'complete' && "
+                           "!document.getElementById('evaluation-panel').hidden")));
+        QCOMPARE(m_probe
+                     ->evaluate(QStringLiteral(
+                         "document.getElementById('evaluation-class-id').textContent"))
+                     .toString(),
+            QString::number(planId));
+
         m_probe->evaluate(QStringLiteral(
             "window._dhbridge.invoke({plugin: 'common.enterRoom', data: {type: 8}})"));
         QTRY_VERIFY_WITH_TIMEOUT(!signedIn->isVisible(), 10000);
@@ -327,42 +357,6 @@ private slots:
             dialog->close();
         QTRY_VERIFY(guardedDialog.isNull());
         QVERIFY(m_window->isVisible());
-    }
-
-    void liveLessonHidesTheWindowUntilTheRoomCloses()
-    {
-        QFile::remove(m_env.temp() + QStringLiteral("/ZovLiveRoomStu"));
-        QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM),
-            m_env.temp() + QStringLiteral("/ZovLiveRoomStu")));
-        const QByteArray script = "[{\"connect\": true}, {\"send\": {\"type\": \"enterRoom\"}},"
-                                  "{\"sleepMs\": 500}, {\"send\": {\"type\": \"leaveRoom\","
-                                  "\"sid\": \"s-1\", \"evaluationUrl\": \"http://eval\"}},"
-                                  "{\"sleepMs\": 500}, {\"exit\": 0}]";
-        qputenv("ZOV_LIVEROOM_SCRIPT", script);
-        QVERIFY(loadPage(QStringLiteral("/pages/timetable.html")));
-        QVERIFY(
-            m_probe->waitFor(QStringLiteral("document.querySelector('.lesson-card .enter-btn')")));
-        m_probe->evaluate(
-            QStringLiteral("document.querySelector('.lesson-card .enter-btn').click()"));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isVisible(), 15000);
-        // The parameters are there while the room is, and only then.
-        const QString parameterFile = m_env.temp() + QStringLiteral("/data.json");
-        const QJsonObject parameters = QJsonDocument::fromJson(readFile(parameterFile)).object();
-        QTRY_VERIFY_WITH_TIMEOUT(m_window->isVisible(), 15000);
-        qunsetenv("ZOV_LIVEROOM_SCRIPT");
-        QVERIFY(!QFile::exists(parameterFile));
-        const int planId = parameters.value("planId").toInt();
-        QVERIFY(planId > 0);
-        // The window reloads the page when it comes back; the evaluation the room asked
-        // for must still be offered.
-        QVERIFY(m_probe->waitFor(
-            QStringLiteral("document.readyState === 'complete' && "
-                           "!document.getElementById('evaluation-panel').hidden")));
-        QCOMPARE(m_probe
-                     ->evaluate(QStringLiteral(
-                         "document.getElementById('evaluation-class-id').textContent"))
-                     .toString(),
-            QString::number(planId));
     }
 
     // The title bar's settings store each choice at once, and the replay window's flag with it.
