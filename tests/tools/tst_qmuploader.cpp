@@ -104,7 +104,8 @@ private slots:
             fields.insert(field.key(), field.value());
         config.insert("fields", fields);
 
-        QCOMPARE(runUploader({ compact(argument(config, logName, 4711)) }), 0);
+        QCOMPARE(
+            runUploader({ compact(argument(config, logName, 4711)) }, uploaderEnvironment()), 0);
 
         QCOMPARE(
             readFile(m_service.stateFolder() + QStringLiteral("/uploads/4711/") + logName), log);
@@ -301,11 +302,6 @@ private:
         QProcessEnvironment environment = m_env->environment();
         m_service.applyClientEnvironment(environment);
         return environment;
-    }
-
-    int runUploader(const QStringList& arguments)
-    {
-        return runUploader(arguments, uploaderEnvironment());
     }
 
     int runUploader(const QStringList& arguments, const QProcessEnvironment& environment)
