@@ -142,6 +142,7 @@ void ZovSubProcess::createProcess()
         &ZovSubProcess::onReadyReadStandardOutput);
     connect(m_process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
         &ZovSubProcess::onAppFinished);
+    connect(m_process, &QProcess::errorOccurred, this, &ZovSubProcess::onAppError);
 }
 
 void ZovSubProcess::onNewConnection()
@@ -218,6 +219,14 @@ void ZovSubProcess::onAppFinished(int exitCode, QProcess::ExitStatus exitStatus)
         emit cmdArrvied(
             exitMessage(QStringLiteral("needUpdate"), QStringLiteral("功能不支持，需要更新")));
     }
+}
+
+// A live room that never started never ends either, so its parameters, with the token, go
+// here instead.
+void ZovSubProcess::onAppError(QProcess::ProcessError error)
+{
+    if (error == QProcess::FailedToStart)
+        QFile::remove(kParameterFile);
 }
 
 void ZovSubProcess::onUpLoadDataResult(bool stat, QJsonValue jsonValue, QString errMsg)

@@ -34,6 +34,7 @@ private slots:
     void onReadyReadStandardError();
     void onReadyReadStandardOutput();
     void onAppFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void onAppError(QProcess::ProcessError error);
     void onUpLoadDataResult(bool stat, QJsonValue jsonValue, QString errMsg);
     void onUseWebRsrc(QString faileUrl);
 

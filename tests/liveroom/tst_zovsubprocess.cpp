@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
@@ -421,6 +422,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(runningLiveRooms().isEmpty(), kWaitMs);
         QTest::qWait(200);
         QVERIFY(m_events.isEmpty());
+        QVERIFY(!QFileInfo(workPath(QStringLiteral("data.json"))).isFile());
 
         if (programMissing)
             QVERIFY(QFile::link(QStringLiteral(ZOV_LIVEROOM_PROGRAM), workPath(programName())));
