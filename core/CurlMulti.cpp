@@ -28,15 +28,15 @@ QThreadStorage<CurlMulti*>& multis()
 
 CurlMulti* CurlMulti::forThisThread()
 {
-    if (!multis().hasLocalData() || !multis().localData())
+    // A thread that has not asked before holds a null pointer.
+    if (!multis().localData())
         multis().setLocalData(new CurlMulti);
     return multis().localData();
 }
 
 void CurlMulti::releaseThisThread()
 {
-    if (multis().hasLocalData())
-        multis().setLocalData(nullptr);
+    multis().setLocalData(nullptr);
 }
 
 CurlMulti::CurlMulti()

@@ -7,17 +7,17 @@ namespace network {
 
 namespace {
 
-bool isHttps(const QUrl& url)
-{
-    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-}
-
 quint16 portOf(const QUrl& url)
 {
-    return static_cast<quint16>(url.port(isHttps(url) ? 443 : 80));
+    return static_cast<quint16>(url.port(HttpConnection::isHttps(url) ? 443 : 80));
 }
 
 } // namespace
+
+bool HttpConnection::isHttps(const QUrl& url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
 
 HttpConnection::HttpConnection(const QUrl& url, QObject* parent)
     : QObject(parent)

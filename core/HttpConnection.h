@@ -21,6 +21,7 @@ public:
 
     // Scheme, host and port: requests to the same origin may share a connection.
     static QString originOf(const QUrl& url);
+    static bool isHttps(const QUrl& url);
     QString origin() const { return m_origin; }
 
     // Opens the connection unless it is open, then writes the request and reads the reply.

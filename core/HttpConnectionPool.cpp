@@ -22,15 +22,15 @@ QThreadStorage<HttpConnectionPool*>& pools()
 
 HttpConnectionPool* HttpConnectionPool::forThisThread()
 {
-    if (!pools().hasLocalData() || !pools().localData())
+    // A thread that has not asked before holds a null pointer.
+    if (!pools().localData())
         pools().setLocalData(new HttpConnectionPool);
     return pools().localData();
 }
 
 void HttpConnectionPool::releaseThisThread()
 {
-    if (pools().hasLocalData())
-        pools().setLocalData(nullptr);
+    pools().setLocalData(nullptr);
 }
 
 HttpConnection* HttpConnectionPool::take(const QUrl& url)

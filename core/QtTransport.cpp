@@ -130,8 +130,7 @@ void QtTransport::followRedirect(int status, const QByteArray& location)
         refused.transferError = QStringLiteral("too many redirects: more than %1, the last to %2")
                                     .arg(kMaxRedirects)
                                     .arg(target.toString());
-    } else if (m_url.scheme().toLower() == QLatin1String("https")
-        && target.scheme().toLower() != QLatin1String("https")) {
+    } else if (HttpConnection::isHttps(m_url) && !HttpConnection::isHttps(target)) {
         refused.transferError
             = QStringLiteral("network error: redirect from https to ") + target.toString();
     }
